@@ -3,6 +3,7 @@
 // virtual clock. Nothing is shown; the picture can be captured.
 #include "platform/backend.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
 
 namespace platform {
 namespace {
@@ -28,8 +29,22 @@ int headless_16bit_format()
     return format_16bit;
 }
 
+void (*virtual_idle)(uint32_t) = nullptr;
+
+// Waiting is where virtual time passes; sound plays on with it.
+void idle(uint32_t ms)
+{
+    const uint32_t before = drivers().clock.ticks();
+    virtual_idle(ms);
+    headless::time_passed(drivers().clock.ticks() - before);
+}
+
 bool start(Drivers& drivers)
 {
+    virtual_idle = drivers.clock.idle;
+    drivers.clock.idle = idle;
+    headless::fill_input_driver(drivers.input);
+    headless::fill_audio_driver(drivers.audio);
     drivers.display.desktop_size = headless_desktop;
     drivers.display.pitch_for_row = padded_pitch;
     drivers.display.reported_16bit_format = headless_16bit_format;
