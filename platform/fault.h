@@ -5,8 +5,9 @@
 
 namespace platform {
 
-// The next `count` calls of `operation` fail (count 0 cancels).
-void fault_inject(const char* operation, int count);
+// The next `count` calls of `operation` fail (count 0 cancels), after `skip` calls
+// that succeed (to reach a later use of the same operation).
+void fault_inject(const char* operation, int count, int skip = 0);
 
 // Forget every pending fault.
 void fault_clear();
