@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace platform {
@@ -38,38 +38,83 @@ void copy(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch
     }
 }
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) || defined(__i386__)
+
+namespace {
+
+// The keyed copies come in three widths: AVX-512 stores only the non-key bytes with one
+// masked store per 64 pixels; AVX2 and SSE2 blend with the key mask. The widest the
+// processor has is chosen once.
+
+__attribute__((target("avx512bw"))) void keyed8_avx512(uint8_t* dst, int32_t dst_pitch, const uint8_t* src,
+                                                        int32_t src_pitch, int width, int height, uint8_t key)
+{
+    const __m512i keys = _mm512_set1_epi8(static_cast<char>(key));
+    for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
+        for (int x = 0; x < width; x += 64) {
+            const int left = width - x;
+            const __mmask64 in_row = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+            const __m512i s = _mm512_maskz_loadu_epi8(in_row, src + x);
+            const __mmask64 opaque = _mm512_mask_cmpneq_epi8_mask(in_row, s, keys);
+            _mm512_mask_storeu_epi8(dst + x, opaque, s);
+        }
+    }
+}
+
+__attribute__((target("avx512bw"))) void keyed16_avx512(uint8_t* dst, int32_t dst_pitch, const uint8_t* src,
+                                                         int32_t src_pitch, int width, int height, uint16_t key)
+{
+    const __m512i keys = _mm512_set1_epi16(static_cast<short>(key));
+    for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
+        const uint16_t* s16 = reinterpret_cast<const uint16_t*>(src);
+        uint16_t* d16 = reinterpret_cast<uint16_t*>(dst);
+        for (int x = 0; x < width; x += 32) {
+            const int left = width - x;
+            const __mmask32 in_row = left >= 32 ? ~__mmask32{0} : (__mmask32{1} << left) - 1;
+            const __m512i s = _mm512_maskz_loadu_epi16(in_row, s16 + x);
+            const __mmask32 opaque = _mm512_mask_cmpneq_epi16_mask(in_row, s, keys);
+            _mm512_mask_storeu_epi16(d16 + x, opaque, s);
+        }
+    }
+}
 
 // Blending with the key mask is idempotent for a given source, so the last vector of
-// a row may overlap the one before it instead of falling back to a scalar tail.
-void copy_keyed8(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int width, int height,
-                 uint8_t key)
+// a row may overlap the one before it instead of needing a scalar tail.
+__attribute__((target("avx2"))) void keyed_avx2(uint8_t* dst, int32_t dst_pitch, const uint8_t* src,
+                                                int32_t src_pitch, int row_bytes, int height, uint16_t key,
+                                                bool wide_pixels)
 {
-    if (width < 16) {
-        for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
-            for (int x = 0; x < width; ++x) {
-                if (src[x] != key) {
-                    dst[x] = src[x];
-                }
+    const __m256i keys = wide_pixels ? _mm256_set1_epi16(static_cast<short>(key))
+                                     : _mm256_set1_epi8(static_cast<char>(key));
+    const int last = row_bytes - 32;
+    for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
+        int x = 0;
+        for (;;) {
+            const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + x));
+            const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + x));
+            const __m256i is_key = wide_pixels ? _mm256_cmpeq_epi16(s, keys) : _mm256_cmpeq_epi8(s, keys);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x), _mm256_blendv_epi8(s, d, is_key));
+            if (x == last) {
+                break;
             }
+            x = x + 32 < last ? x + 32 : last;
         }
-        return;
     }
-    const __m128i keys = _mm_set1_epi8(static_cast<char>(key));
-    const int last = width - 16;
+}
+
+void keyed_sse2(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int row_bytes, int height,
+                uint16_t key, bool wide_pixels)
+{
+    const __m128i keys = wide_pixels ? _mm_set1_epi16(static_cast<short>(key)) : _mm_set1_epi8(static_cast<char>(key));
+    const int last = row_bytes - 16;
     for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
         int x = 0;
         for (;;) {
             const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
-            const __m128i is_key = _mm_cmpeq_epi8(s, keys);
-            const int key_bits = _mm_movemask_epi8(is_key);
-            if (key_bits == 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), s);
-            } else if (key_bits != 0xFFFF) {
-                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + x));
-                const __m128i out = _mm_or_si128(_mm_and_si128(is_key, d), _mm_andnot_si128(is_key, s));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), out);
-            }
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + x));
+            const __m128i is_key = wide_pixels ? _mm_cmpeq_epi16(s, keys) : _mm_cmpeq_epi8(s, keys);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
+                             _mm_or_si128(_mm_and_si128(is_key, d), _mm_andnot_si128(is_key, s)));
             if (x == last) {
                 break;
             }
@@ -78,41 +123,60 @@ void copy_keyed8(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t sr
     }
 }
 
+template <typename Pixel>
+void keyed_scalar(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int width, int height,
+                  Pixel key)
+{
+    for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
+        const Pixel* s = reinterpret_cast<const Pixel*>(src);
+        Pixel* d = reinterpret_cast<Pixel*>(dst);
+        for (int x = 0; x < width; ++x) {
+            if (s[x] != key) {
+                d[x] = s[x];
+            }
+        }
+    }
+}
+
+enum class Simd { sse2, avx2, avx512 };
+
+Simd simd_level()
+{
+    static const Simd level = __builtin_cpu_supports("avx512bw") ? Simd::avx512
+                              : __builtin_cpu_supports("avx2")   ? Simd::avx2
+                                                                 : Simd::sse2;
+    return level;
+}
+
+} // namespace
+
+void copy_keyed8(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int width, int height,
+                 uint8_t key)
+{
+    const Simd level = simd_level();
+    if (level == Simd::avx512) {
+        keyed8_avx512(dst, dst_pitch, src, src_pitch, width, height, key);
+    } else if (level == Simd::avx2 && width >= 32) {
+        keyed_avx2(dst, dst_pitch, src, src_pitch, width, height, key, false);
+    } else if (width >= 16) {
+        keyed_sse2(dst, dst_pitch, src, src_pitch, width, height, key, false);
+    } else {
+        keyed_scalar<uint8_t>(dst, dst_pitch, src, src_pitch, width, height, key);
+    }
+}
+
 void copy_keyed16(uint8_t* dst, int32_t dst_pitch, const uint8_t* src, int32_t src_pitch, int width, int height,
                   uint16_t key)
 {
-    if (width < 8) {
-        for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
-            const uint16_t* s = reinterpret_cast<const uint16_t*>(src);
-            uint16_t* d = reinterpret_cast<uint16_t*>(dst);
-            for (int x = 0; x < width; ++x) {
-                if (s[x] != key) {
-                    d[x] = s[x];
-                }
-            }
-        }
-        return;
-    }
-    const __m128i keys = _mm_set1_epi16(static_cast<short>(key));
-    const int last = (width - 8) * 2;
-    for (int y = 0; y < height; ++y, dst += dst_pitch, src += src_pitch) {
-        int x = 0;
-        for (;;) {
-            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
-            const __m128i is_key = _mm_cmpeq_epi16(s, keys);
-            const int key_bits = _mm_movemask_epi8(is_key);
-            if (key_bits == 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), s);
-            } else if (key_bits != 0xFFFF) {
-                const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + x));
-                const __m128i out = _mm_or_si128(_mm_and_si128(is_key, d), _mm_andnot_si128(is_key, s));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), out);
-            }
-            if (x == last) {
-                break;
-            }
-            x = x + 16 < last ? x + 16 : last;
-        }
+    const Simd level = simd_level();
+    if (level == Simd::avx512) {
+        keyed16_avx512(dst, dst_pitch, src, src_pitch, width, height, key);
+    } else if (level == Simd::avx2 && width >= 16) {
+        keyed_avx2(dst, dst_pitch, src, src_pitch, width * 2, height, key, true);
+    } else if (width >= 8) {
+        keyed_sse2(dst, dst_pitch, src, src_pitch, width * 2, height, key, true);
+    } else {
+        keyed_scalar<uint16_t>(dst, dst_pitch, src, src_pitch, width, height, key);
     }
 }
 
