@@ -119,6 +119,10 @@ constexpr int TRANSITION_TINT_RED = 7;
 constexpr int TRANSITION_TINT_GREEN = 8;
 
 void Screen_Transitions(int effect, uint8_t* vbuffer, int lpitch);  // blocks until the effect ends
+// One step of a palette effect applied to 256 entries, without pacing; 0 for other effects.
+int transition_palette_step(int effect, PALETTEENTRY* entries);
+// The lines of colour 0 that step i (0, 2, 4, ...) of a wipe draws, without pacing.
+void transition_wipe_step(int effect, int i, uint8_t* vbuffer, int lpitch);
 
 // ============================================================================
 // Palette file and error log
