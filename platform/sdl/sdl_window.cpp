@@ -15,6 +15,8 @@ struct NativeWindow {
 };
 
 std::vector<NativeWindow> native_windows;
+int windowed_width = 640;  // the size the window takes when it leaves full screen
+int windowed_height = 480;
 
 Window* window_of(Uint32 sdl_id)
 {
@@ -43,15 +45,19 @@ bool create(Window* window)
     const int height = window->rect.bottom - window->rect.top;
     const PresentOptions options = platform_present_options();
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
-    int shown_width = width;
-    int shown_height = height;
-    if (options.windowed) {
-        const int scale = options.scale > 0 ? options.scale : choose_scale(width, height);
-        shown_width = width * scale;
-        shown_height = height * scale;
-    } else {
+    const int scale = options.scale > 0 ? options.scale : choose_scale(width, height);
+    int shown_width = width * scale;
+    int shown_height = height * scale;
+    SDL_DisplayMode desktop{};
+    if (!options.windowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+        // Made at the desktop's size, the window covers the screen even where no window
+        // manager carries out the full-screen request.
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        shown_width = desktop.w;
+        shown_height = desktop.h;
     }
+    windowed_width = width * scale;
+    windowed_height = height * scale;
     SDL_Window* sdl = SDL_CreateWindow(window->title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                        shown_width, shown_height, flags);
     if (sdl == nullptr) {
@@ -142,6 +148,10 @@ void toggle_fullscreen()
     }
     const bool fullscreen = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
     SDL_SetWindowFullscreen(sdl, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (fullscreen) {
+        SDL_SetWindowSize(sdl, windowed_width, windowed_height);
+        SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     display_exposed();
 }
 
