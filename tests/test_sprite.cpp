@@ -556,6 +556,116 @@ TEST_F(SpriteTest, TheColourKeyIsTheOneGivenAtCreation)
     }
 }
 
+// --- The whole picture ----------------------------------------------------------
+
+// FNV-1a over the indices, row by row: a change of any pixel changes it.
+uint64_t picture_hash(const std::vector<uint32_t>& pixels)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (const uint32_t v : pixels) {
+        hash = (hash ^ (v & 0xFF)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+// Template sheets as the game's are laid out: cells framed by one-pixel lines (255).
+uint32_t sheet_value(int x, int y, int cell_w, int cell_h, uint32_t (*cell)(int x, int y, int index))
+{
+    const int cx = x / (cell_w + 1);
+    const int cy = y / (cell_h + 1);
+    const int ix = x % (cell_w + 1) - 1;
+    const int iy = y % (cell_h + 1) - 1;
+    if (ix < 0 || iy < 0) {
+        return 255;
+    }
+    return cell(ix, iy, cy * 6 + cx);
+}
+
+// A fish of 24 x 16 whose tail beats between frames; 0 around it is transparent.
+uint32_t fish_cell(int x, int y, int frame)
+{
+    const int dx = 2 * x - 29;
+    const int dy = 2 * y - 15;
+    if (dx * dx * 81 + dy * dy * 324 < 324 * 81) {
+        if (x == 20 && y == 6) {
+            return 15;
+        }
+        return static_cast<uint32_t>(40 + frame * 20 + (x / 3) % 2);
+    }
+    const int tail_half = frame == 0 ? 6 : 3;
+    if (x < 6 && std::abs(2 * y - 15) < tail_half + (6 - x)) {
+        return static_cast<uint32_t>(70 + frame);
+    }
+    return 0;
+}
+
+// A ball of 16 x 16 that changes colour from frame to frame, with a highlight.
+uint32_t ball_cell(int x, int y, int frame)
+{
+    const int dx = 2 * x - 15;
+    const int dy = 2 * y - 15;
+    if (dx * dx + dy * dy >= 15 * 15) {
+        return 0;
+    }
+    return (x - 5) * (x - 5) + (y - 5) * (y - 5) < 5 ? 9u : static_cast<uint32_t>(120 + frame * 30 + (x + y) / 8);
+}
+
+TEST_F(SpriteTest, NineSpritesOverABackgroundMakeTheExpectedPicture)
+{
+    // Parents cut from their sheets in cell addressing; clones borrow their frames.
+    Picture fish_sheet(2 * 25 + 1, 17 + 1, 8, [](int x, int y) { return sheet_value(x, y, 24, 16, fish_cell); });
+    Picture ball_sheet(3 * 17 + 1, 17 + 1, 8, [](int x, int y) { return sheet_value(x, y, 16, 16, ball_cell); });
+    BOB_TYP fish[5] = {};
+    BOB_TYP balls[4] = {};
+    ASSERT_EQ(1, Create_BOB(&fish[0], 20, 30, 24, 16, 2, BOB_VISIBLE | BOB_MULTI_FRAME, DDSCAPS_SYSTEMMEMORY, 0, 8));
+    ASSERT_EQ(1, Create_BOB(&balls[0], 630, 200, 16, 16, 3, BOB_VISIBLE | BOB_MULTI_FRAME, DDSCAPS_SYSTEMMEMORY, 0, 8));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(1, Load_Frame_BOB(&fish[0], &fish_sheet.tag, i, i % 6, i / 6, 0));
+    }
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(1, Load_Frame_BOB(&balls[0], &ball_sheet.tag, i, i % 6, i / 6, 0));
+    }
+    for (int i = 1; i < 5; ++i) {
+        ASSERT_EQ(1, Clone_BOB(&fish[0], &fish[i]));
+    }
+    for (int i = 1; i < 4; ++i) {
+        ASSERT_EQ(1, Clone_BOB(&balls[0], &balls[i]));
+    }
+    Set_Pos_BOB(&fish[1], 60, 40);
+    fish[1].cur_frame = 1;
+    Set_Pos_BOB(&fish[2], -10, 100);  // cut at the left edge
+    Set_Pos_BOB(&fish[3], 200, 200);  // drawn at twice its size
+    fish[3].cur_frame = 1;
+    fish[4].x = -0.5f;                // a column narrower
+    fish[4].y = 300.0f;
+    balls[0].cur_frame = 2;           // cut at the right edge
+    Set_Pos_BOB(&balls[1], 300, -8);  // cut at the top
+    Set_Pos_BOB(&balls[2], 400, 472); // cut at the bottom
+    balls[2].cur_frame = 1;
+    Set_Pos_BOB(&balls[3], 500, 300);
+    Hide_BOB(&balls[3]);
+
+    paint(lpddsback, [](int x, int y) { return static_cast<uint32_t>(100 + y / 24 + ((x / 32 + y / 32) % 2) * 30); });
+    for (BOB_TYP& f : fish) {
+        EXPECT_EQ(1, &f == &fish[3] ? Draw_Scaled_BOB(&f, 48, 32, lpddsback) : Draw_BOB(&f, lpddsback));
+    }
+    for (BOB_TYP& b : balls) {
+        EXPECT_EQ(1, Draw_BOB(&b, lpddsback));
+    }
+    // The picture was checked by eye once: fish whole, cut, doubled and a column
+    // narrower; balls cut at the right, top and bottom edges; the hidden one absent.
+    const uint64_t expected = 0xfdd9bb2e426dfff5ull;
+    const uint64_t found = picture_hash(pixels_of(lpddsback));
+    EXPECT_EQ(expected, found) << "picture hash 0x" << std::hex << found;
+
+    for (BOB_TYP& f : fish) {
+        Destroy_BOB(&f);
+    }
+    for (BOB_TYP& b : balls) {
+        Destroy_BOB(&b);
+    }
+}
+
 // 16-bit displays: frames of 16-bit pixels cut from 16-bit pictures.
 class Sprite16Test : public SpriteTest {
 protected:
