@@ -104,6 +104,8 @@ int32_t hat_angle(Uint8 hat)
 
 bool open()
 {
+    // Controllers are shared and readable while the window is not in front.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
         SDL_Log("reef: game controllers are not available: %s", SDL_GetError());
         return false;
