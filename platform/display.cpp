@@ -477,6 +477,23 @@ bool surface_attach_palette(Surface* surface, Palette* palette)
     return true;
 }
 
+bool surface_palette_entries(Surface* surface, PALETTEENTRY* entries)
+{
+    if (live(surface) == nullptr || entries == nullptr) {
+        return false;
+    }
+    const Palette* palette = surface->palette;
+    if (palette == nullptr && surface->device != nullptr && live(surface->device) != nullptr &&
+        surface->device->primary != nullptr) {
+        palette = surface->device->primary->palette;
+    }
+    if (palette == nullptr) {
+        return false;
+    }
+    std::memcpy(entries, palette->entries, sizeof palette->entries);
+    return true;
+}
+
 bool surface_attach_clipper(Surface* surface, Clipper* clipper)
 {
     if (live(surface) == nullptr || (clipper != nullptr && live(clipper) == nullptr) ||

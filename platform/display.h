@@ -67,6 +67,10 @@ bool surface_blt(Surface* dst, const RECT* dst_rect, Surface* src, const RECT* s
 bool surface_flip(Surface* primary);
 // "surface.attach_palette"
 bool surface_attach_palette(Surface* surface, Palette* palette);
+// The 256 entries of the palette a surface is shown through: its own, else that of its
+// device's primary (which a back buffer or off-screen surface is shown through); false
+// when there is none.
+bool surface_palette_entries(Surface* surface, PALETTEENTRY* entries);
 // "surface.attach_clipper" (null detaches)
 bool surface_attach_clipper(Surface* surface, Clipper* clipper);
 void surface_release(Surface* surface);
