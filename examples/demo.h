@@ -10,3 +10,4 @@ struct DemoScene {
 };
 
 extern const DemoScene palette_scene;
+extern const DemoScene input_scene;
