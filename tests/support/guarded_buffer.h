@@ -50,12 +50,34 @@ public:
         return pixels;
     }
 
+    // How many pixels changed, and whether they are exactly those `expected(x, y)` names;
+    // for pictures too large to compare as sets.
+    template <typename Predicate>
+    bool changed_exactly_where(Predicate expected, long* changed_count = nullptr) const
+    {
+        bool matches = true;
+        long count = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool changed_here = at(x, y) != sentinel;
+                count += changed_here ? 1 : 0;
+                matches = matches && changed_here == expected(x, y);
+            }
+        }
+        if (changed_count != nullptr) {
+            *changed_count = count;
+        }
+        return matches;
+    }
+
     // Pixels that are not `value` among those that changed.
     int changed_to_other_than(Pixel value) const
     {
         int count = 0;
-        for (const auto& p : changed()) {
-            count += at(p.first, p.second) != value ? 1 : 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                count += at(x, y) != sentinel && at(x, y) != value ? 1 : 0;
+            }
         }
         return count;
     }
