@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <strings.h>
@@ -135,9 +136,8 @@ const char* kind_name(DeviceKind kind)
 // "keyboard.read" and the like.
 bool device_fault(const InputDevice* device, const char* operation)
 {
-    char name[32] = {};
-    std::strcpy(name, kind_name(device->kind));
-    std::strcat(name, operation);
+    char name[48] = {};
+    std::snprintf(name, sizeof name, "%s%s", kind_name(device->kind), operation);
     return fault_should_fail(name);
 }
 
