@@ -11,3 +11,4 @@ struct DemoScene {
 
 extern const DemoScene palette_scene;
 extern const DemoScene input_scene;
+extern const DemoScene sprites_scene;
