@@ -144,6 +144,24 @@ void expand_rle8(uint8_t* out, int32_t width, int32_t height, const uint8_t* in,
     }
 }
 
+void swap_bytes(uint8_t* a, uint8_t* b, size_t count)
+{
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t x = 0;
+        uint64_t y = 0;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        std::memcpy(a + i, &y, 8);
+        std::memcpy(b + i, &x, 8);
+    }
+    for (; i < count; ++i) {
+        const uint8_t x = a[i];
+        a[i] = b[i];
+        b[i] = x;
+    }
+}
+
 } // namespace
 
 int Load_Bitmap_File(BITMAP_FILE_TAG* bitmap, const char* filename)
@@ -287,20 +305,13 @@ int Flip_Bitmap(uint8_t* image, int bytes_per_line, int height)
     if (image == nullptr || bytes_per_line < 0 || height < 0) {
         return 0;
     }
-    // Rows swap pairwise through a small scratch block, so the flip needs no copy of
-    // the picture and cannot run out of memory.
-    constexpr size_t chunk = 1024;
-    uint8_t scratch[chunk];
+    // Rows swap pairwise in place, a word at a time: the flip needs no copy of the
+    // picture and cannot run out of memory.
     const size_t row = static_cast<size_t>(bytes_per_line);
     uint8_t* top = image;
     uint8_t* bottom = height > 1 ? image + row * static_cast<size_t>(height - 1) : image;
     while (top < bottom) {
-        for (size_t done = 0; done < row; done += chunk) {
-            const size_t n = row - done < chunk ? row - done : chunk;
-            std::memcpy(scratch, top + done, n);
-            std::memcpy(top + done, bottom + done, n);
-            std::memcpy(bottom + done, scratch, n);
-        }
+        swap_bytes(top, bottom, row);
         top += row;
         bottom -= row;
     }

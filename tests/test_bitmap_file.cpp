@@ -404,8 +404,8 @@ TEST(FlipBitmap, EveryRowEndsInItsMirroredPlace)
         int bytes_per_line;
         int height;
     };
-    // 2500-byte rows are longer than the flip's scratch block.
-    const Case cases[] = {{4, 1}, {4, 2}, {3, 5}, {6, 4}, {2500, 3}};
+    // Rows of whole words, of words and a tail, and shorter than a word.
+    const Case cases[] = {{4, 1}, {4, 2}, {3, 5}, {6, 4}, {16, 2}, {2501, 3}};
     for (const Case& c : cases) {
         std::vector<uint8_t> image(static_cast<size_t>(c.bytes_per_line * c.height));
         for (size_t i = 0; i < image.size(); ++i) {

@@ -130,7 +130,7 @@ TEST(DrawBitmap, TransparentDrawingSkipsZeroAndOpaqueDrawingCopiesIt)
 // offset into memory whose pitch exceeds the row; compared with a plain loop.
 TEST(DrawBitmap, MatchesAPixelByPixelDrawingAtAnyPositionAndDepth)
 {
-    constexpr int width = 37;
+    constexpr int width = 45;  // whole vectors, a word and a tail in both depths
     constexpr int height = 3;
     constexpr int pitch = 100;  // bytes; room for 16-bit rows too
     constexpr int x = 3;
