@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 const char* shell_window_title = "DirectInput Keyboard Demo";
+ShellObserver shell_observer = {nullptr, nullptr};
 
 namespace {
 
@@ -51,7 +52,10 @@ int WinMain(platform::Instance hinstance, platform::Instance hprevinstance, char
     Game_Init(nullptr, 0);
 
     platform::Message msg{};
-    for (;;) {
+    for (long pass = 1;; ++pass) {
+        if (shell_observer.before_pass != nullptr) {
+            shell_observer.before_pass(pass);
+        }
         if (platform::message_peek(msg)) {
             if (msg.code == platform::MSG_QUIT) {
                 break;
@@ -59,6 +63,10 @@ int WinMain(platform::Instance hinstance, platform::Instance hprevinstance, char
             platform::message_dispatch(msg);
         }
         Game_Main(nullptr, 0);
+        if (shell_observer.after_pass != nullptr && !shell_observer.after_pass(pass)) {
+            msg.wparam = 0;
+            break;
+        }
     }
 
     Game_Shutdown(nullptr, 0);

@@ -17,6 +17,16 @@ int32_t WindowProc(platform::Window* hwnd, uint32_t msg, uint32_t wparam, int32_
 // Title of the window WinMain creates.
 extern const char* shell_window_title;
 
+// Lets a tool follow the frame loop (a scripted or recorded session): `before_pass` runs
+// at the start of each pass, before its message is taken; `after_pass` after the pass's
+// Game_Main, and returning false ends the loop as the quit message does. Passes are
+// counted from 1. Either may be null.
+struct ShellObserver {
+    void (*before_pass)(long pass);
+    bool (*after_pass)(long pass);
+};
+extern ShellObserver shell_observer;
+
 // The hooks, defined by the program; called with (null, 0), results ignored.
 int Game_Init(void* parms, int num_parms);
 int Game_Main(void* parms, int num_parms);
