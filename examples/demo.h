@@ -12,3 +12,4 @@ struct DemoScene {
 extern const DemoScene palette_scene;
 extern const DemoScene input_scene;
 extern const DemoScene sprites_scene;
+extern const DemoScene text_scene;
