@@ -43,7 +43,6 @@ struct SoundBuffer {
 
 namespace {
 
-constexpr int chunk_frames = 512;
 constexpr int max_sources = 4;
 constexpr int32_t unity_gain = 32768;
 
@@ -63,9 +62,9 @@ struct Source {
 };
 Source sources[max_sources] = {};
 int source_count = 0;
-int32_t mix[chunk_frames * 2] = {};
-float music_left[chunk_frames] = {};
-float music_right[chunk_frames] = {};
+int32_t mix[mixer_chunk_frames * 2] = {};
+float music_left[mixer_chunk_frames] = {};
+float music_right[mixer_chunk_frames] = {};
 
 std::atomic<uint64_t> frames_rendered{0};
 
@@ -223,7 +222,7 @@ SoundBuffer* new_buffer(AudioDevice* device, std::shared_ptr<std::vector<uint8_t
 void mixer_render(int16_t* out, int frames)
 {
     while (frames > 0) {
-        const int n = std::min(frames, chunk_frames);
+        const int n = std::min(frames, mixer_chunk_frames);
         {
             std::lock_guard<std::mutex> lock(mix_mutex);
             mix_chunk(out, n);

@@ -14,6 +14,8 @@ namespace platform {
 // What the mixer produces: interleaved left/right 16-bit frames at this rate.
 constexpr int mixer_rate = 44100;
 constexpr int mixer_channels = 2;
+// The mixer works in chunks of at most this many frames (and asks its sources for no more).
+constexpr int mixer_chunk_frames = 512;
 
 struct AudioDriver {
     // Starts pulling frames with mixer_render. False (with one message on stderr)

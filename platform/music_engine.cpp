@@ -8,12 +8,14 @@
 // gets a new player, and every stop deletes the player and then resets the synth.
 // A note that never gets its note-off would keep a song playing for ever, and the
 // player's own "done" comes two seconds late: a song ends when its last event has
-// played and no voice sounds, and held notes are let go once the last tick passes.
+// played and no voice sounds any more, and held notes are let go once the last tick
+// passes.
 #include <fluidsynth.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -71,6 +73,10 @@ struct MusicEngine {
     bool ticked = false;              // the player has run since it started
     int tick = 0;
     bool events_done = false;
+    bool faded = false;               // and the notes released then have died away
+    // The synth's own output, to hear when it has died away.
+    std::vector<float> scratch_left = std::vector<float>(mixer_chunk_frames);
+    std::vector<float> scratch_right = std::vector<float>(mixer_chunk_frames);
 };
 
 struct MusicLoader {
@@ -80,6 +86,8 @@ struct MusicLoader {
 namespace {
 
 constexpr int midi_channels = 16;
+// Below this the synth's output is inaudible (about -66 dB): the last notes have died away.
+constexpr float quiet_level = 0.0005f;
 
 std::unordered_set<const void*> live_objects;
 // The last engine's synth, kept for the next engine: loading a soundfont takes a
@@ -159,6 +167,8 @@ std::unique_ptr<Synth> make_synth(const std::string& soundfont)
     fluid_settings_setint(made->settings, "synth.reverb.active", 0);
     fluid_settings_setint(made->settings, "synth.chorus.active", 0);
     fluid_settings_setstr(made->settings, "player.timing-source", "sample");
+    // Louder than the synth's cautious default, to sit beside full-level sound effects.
+    fluid_settings_setnum(made->settings, "synth.gain", 0.5);
     made->synth = new_fluid_synth(made->settings);
     if (made->synth == nullptr) {
         return nullptr;
@@ -220,12 +230,31 @@ void render(void* context, float* left, float* right, int frames)
     if (engine->synth == nullptr) {
         return;
     }
-    float* dry[2] = {left, right};
-    float* effects[4] = {left, right, left, right};
+    float* own_left = engine->scratch_left.data();
+    float* own_right = engine->scratch_right.data();
+    std::fill(own_left, own_left + frames, 0.0f);
+    std::fill(own_right, own_right + frames, 0.0f);
+    float* dry[2] = {own_left, own_right};
+    float* effects[4] = {own_left, own_right, own_left, own_right};
     fluid_synth_process(engine->synth->synth, frames, 4, effects, 2, dry);
-    if (engine->player != nullptr && !engine->events_done && engine->ticked && engine->tick >= engine->end_tick) {
-        release_held_notes(engine->synth->synth);
-        engine->events_done = true;
+    float loudest = 0.0f;
+    for (int i = 0; i < frames; ++i) {
+        left[i] += own_left[i];
+        right[i] += own_right[i];
+        loudest = std::max(loudest, std::max(std::fabs(own_left[i]), std::fabs(own_right[i])));
+    }
+    if (engine->player == nullptr || engine->faded) {
+        return;
+    }
+    if (!engine->events_done) {
+        if (engine->ticked && engine->tick >= engine->end_tick) {
+            release_held_notes(engine->synth->synth);
+            engine->events_done = true;
+        }
+    } else if (loudest < quiet_level) {
+        // What is left is inaudible: cut it, so an ended song is silent.
+        fluid_synth_all_sounds_off(engine->synth->synth, -1);
+        engine->faded = true;
     }
 }
 
@@ -440,6 +469,7 @@ uint32_t music_play(MusicEngine* engine, Song* song)
     engine->ticked = false;
     engine->tick = 0;
     engine->events_done = false;
+    engine->faded = false;
     if (++engine->starts == 0) {
         engine->starts = 1;
     }
@@ -466,7 +496,7 @@ bool music_is_playing(MusicEngine* engine, Song* song)
     if (engine->current != song || engine->player == nullptr) {
         return false;
     }
-    return !engine->events_done || fluid_synth_get_active_voice_count(engine->synth->synth) > 0;
+    return !engine->faded;
 }
 
 void music_unload(Song* song)
