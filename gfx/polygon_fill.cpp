@@ -73,29 +73,37 @@ void aim(Walker& walker)
     walker.count = walker.x_major ? walker.adx : walker.ady;
 }
 
+// The destination with the clip rectangle read once per polygon: held here, the bounds
+// stay in registers instead of being reloaded after every span's memset.
 template <typename Pixel>
 class Canvas {
 public:
-    Canvas(Pixel* buffer, std::ptrdiff_t pitch, Pixel color) : buffer_(buffer), pitch_(pitch), color_(color) {}
+    Canvas(Pixel* buffer, std::ptrdiff_t pitch, Pixel color)
+        : buffer_(buffer), pitch_(pitch), color_(color), left_(min_clip_x), right_(max_clip_x), top_(min_clip_y),
+          bottom_(max_clip_y)
+    {
+    }
 
     void pixel(int x, int y) const
     {
-        if (x >= min_clip_x && x <= max_clip_x && y >= min_clip_y && y <= max_clip_y) {
+        if (x >= left_ && x <= right_ && y >= top_ && y <= bottom_) {
             buffer_[x + static_cast<std::ptrdiff_t>(y) * pitch_] = color_;
         }
     }
 
     void span(int x1, int x2, int y) const
     {
-        if (y < min_clip_y || y > max_clip_y) {
+        if (y < top_ || y > bottom_) {
             return;
         }
-        x1 = x1 < min_clip_x ? min_clip_x : x1;
-        x2 = x2 > max_clip_x ? max_clip_x : x2;
+        x1 = x1 < left_ ? left_ : x1;
+        x2 = x2 > right_ ? right_ : x2;
         if (x1 <= x2) {
             fill(buffer_ + x1 + static_cast<std::ptrdiff_t>(y) * pitch_, x2 - x1 + 1);
         }
     }
+
+    bool below(int y) const { return y > bottom_; }
 
 private:
     void fill(uint8_t* first, int count) const { std::memset(first, color_, static_cast<size_t>(count)); }
@@ -104,23 +112,18 @@ private:
     Pixel* buffer_;
     std::ptrdiff_t pitch_;
     Pixel color_;
+    int left_;
+    int right_;
+    int top_;
+    int bottom_;
 };
 
-// One scan line's worth of an edge. A y-major edge moves at most one pixel sideways;
-// an x-major edge runs along the row and writes the pixels it passes, which the span
-// may not reach. Its last count does not move, so the walker stops one pixel short.
+// An x-major edge's share of one scan line: it runs along the row and writes the pixels
+// it passes, which the span may not reach. Its last count does not move, so the walker
+// stops one pixel short of the target.
 template <typename Pixel>
-void step(Walker& walker, const Canvas<Pixel>& canvas)
+Walker run_along_row(Walker walker, const Canvas<Pixel>& canvas)
 {
-    if (!walker.x_major) {
-        walker.error += walker.adx;
-        if (walker.error >= walker.ady) {
-            walker.error -= walker.ady;
-            walker.x += walker.x_dir;
-        }
-        --walker.count;
-        return;
-    }
     while (walker.error < walker.adx && walker.count > 0) {
         --walker.count;
         if (walker.count != 0) {
@@ -132,6 +135,24 @@ void step(Walker& walker, const Canvas<Pixel>& canvas)
         }
     }
     walker.error -= walker.adx;
+    return walker;
+}
+
+// One scan line's worth of an edge; a y-major edge moves at most one pixel sideways.
+// Kept small so that it inlines into the row loop, which most rows of a polygon take.
+template <typename Pixel>
+inline void step(Walker& walker, const Canvas<Pixel>& canvas)
+{
+    if (walker.x_major) {
+        walker = run_along_row(walker, canvas);
+        return;
+    }
+    walker.error += walker.adx;
+    if (walker.error >= walker.ady) {
+        walker.error -= walker.ady;
+        walker.x += walker.x_dir;
+    }
+    --walker.count;
 }
 
 template <typename Pixel>
@@ -172,7 +193,7 @@ void fill_polygon(const POLYGON2D_TYP* poly, const Canvas<Pixel>& canvas)
             ++backward.y;
             ++forward.y;
             // Rows only go down: below the clip rectangle nothing more can be drawn.
-            if (backward.y > max_clip_y) {
+            if (canvas.below(backward.y)) {
                 return;
             }
         }
