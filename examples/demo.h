@@ -13,3 +13,5 @@ extern const DemoScene palette_scene;
 extern const DemoScene input_scene;
 extern const DemoScene sprites_scene;
 extern const DemoScene text_scene;
+extern const DemoScene raster_scene;
+extern const DemoScene transitions_scene;
