@@ -15,3 +15,4 @@ extern const DemoScene sprites_scene;
 extern const DemoScene text_scene;
 extern const DemoScene raster_scene;
 extern const DemoScene transitions_scene;
+extern const DemoScene sound_scene;

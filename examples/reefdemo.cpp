@@ -19,7 +19,7 @@
 
 namespace {
 
-const DemoScene* const scenes[] = {&palette_scene, &input_scene, &sprites_scene, &text_scene, &raster_scene, &transitions_scene};
+const DemoScene* const scenes[] = {&palette_scene, &input_scene, &sprites_scene, &text_scene, &raster_scene, &transitions_scene, &sound_scene};
 constexpr int scene_count = sizeof scenes / sizeof scenes[0];
 
 int frames_per_scene = 200;
