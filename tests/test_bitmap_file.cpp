@@ -58,7 +58,7 @@ struct BmpFile {
         std::vector<uint8_t> pixels = raw_pixels;
         if (pixels.empty()) {
             pixels.assign(stored_row() * row_count, 0);
-            for (size_t r = 0; r < row_count && (r + 1) * row <= rows.size(); ++r) {
+            for (size_t r = 0; row > 0 && r < row_count && (r + 1) * row <= rows.size(); ++r) {
                 std::memcpy(&pixels[r * stored_row()], &rows[r * row], row);
             }
         }
@@ -89,7 +89,9 @@ std::string write_file(const std::string& name, const std::vector<uint8_t>& byte
     std::FILE* f = std::fopen(name.c_str(), "wb");
     EXPECT_NE(nullptr, f) << name;
     if (f != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty()) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+        }
         std::fclose(f);
     }
     return name;
@@ -133,7 +135,8 @@ TEST_F(BitmapFileTest, EightBitPaletteIsReorderedAndFlaggedAndRowsComeTopFirst)
     EXPECT_EQ(PC_NOCOLLAPSE, record.palette[5].peFlags);
     EXPECT_EQ(PC_NOCOLLAPSE, record.palette[200].peFlags);
     EXPECT_EQ(0x4D42, record.file_header.bfType);
-    EXPECT_EQ(1078u, record.file_header.bfOffBits);
+    const uint32_t offset = record.file_header.bfOffBits;  // a packed field: read it by value
+    EXPECT_EQ(1078u, offset);
     EXPECT_EQ(8, record.info_header.biWidth);
     EXPECT_EQ(2, record.info_header.biHeight);
     EXPECT_EQ(8, record.info_header.biBitCount);
