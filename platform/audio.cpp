@@ -123,7 +123,7 @@ bool mix_voice(SoundBuffer& voice, int32_t* out, int frames)
                 const int32_t a = samples[index];
                 const int32_t b = samples[index + 1];
                 const int32_t fraction = static_cast<int32_t>((position >> 16) & 0xFFFF);
-                const int32_t value = ((a - 128) << 8) + (((b - a) * fraction) >> 8);
+                const int32_t value = (a - 128) * 256 + (((b - a) * fraction) >> 8);
                 o[2 * i] += (value * gain_left) >> 15;
                 o[2 * i + 1] += (value * gain_right) >> 15;
                 position += step;
@@ -134,7 +134,7 @@ bool mix_voice(SoundBuffer& voice, int32_t* out, int frames)
             const int32_t a = samples[size - 1];
             const int32_t b = voice.looping ? samples[0] : a;
             const int32_t fraction = static_cast<int32_t>((position >> 16) & 0xFFFF);
-            const int32_t value = ((a - 128) << 8) + (((b - a) * fraction) >> 8);
+            const int32_t value = (a - 128) * 256 + (((b - a) * fraction) >> 8);
             out[2 * done] += (value * gain_left) >> 15;
             out[2 * done + 1] += (value * gain_right) >> 15;
             position += step;
@@ -205,10 +205,12 @@ SoundBuffer* new_buffer(AudioDevice* device, std::shared_ptr<std::vector<uint8_t
     buffer->rate = rate;
     update_step(*buffer);
     update_gains(*buffer);
-    if (voices.capacity() < all_buffers.size() + 1) {
+    {
         // The mixing side must never grow the list, so it always has room for every buffer.
         std::lock_guard<std::mutex> lock(mix_mutex);
-        voices.reserve(std::max<size_t>(256, 2 * (all_buffers.size() + 1)));
+        if (voices.capacity() < all_buffers.size() + 1) {
+            voices.reserve(std::max<size_t>(256, 2 * (all_buffers.size() + 1)));
+        }
     }
     all_buffers.push_back(buffer);
     live_objects.insert(buffer);

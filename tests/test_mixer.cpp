@@ -476,7 +476,8 @@ TEST(HeadlessOutput, CaptureIsAWavFileOfEverythingProduced)
     std::fclose(file);
     ASSERT_EQ(44u + 4410 * 4, bytes.size());
     const auto le32 = [&bytes](size_t at) {
-        return static_cast<uint32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (bytes[at + 3] << 24));
+        return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+               static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
     };
     const auto le16 = [&bytes](size_t at) { return static_cast<uint32_t>(bytes[at] | (bytes[at + 1] << 8)); };
     EXPECT_EQ(0, std::memcmp(bytes.data(), "RIFF", 4));
