@@ -129,65 +129,65 @@ Song calm_song()
     const std::string groove = "kick:q cabasa:e cabasa:e conga:q cabasa:e cabasa:e";
 
     const Section intro{"intro", 4,
-                        {{"pad", "p " + bars({"D3+A3+C#4+F#4:w~", "D3+G3+B3+F#4:w", "E3+G3+B3+D4:w",
+                        {{"pad", "mp " + bars({"D3+A3+C#4+F#4:w~", "D3+G3+B3+F#4:w", "E3+G3+B3+D4:w",
                                               "E3+A3+D4+E4:h~ E3+A3+C#4+E4:h"}), 0},
-                         {"harp", "p " + bars({harp_dmaj7, harp_gmaj7, harp_em7, harp_asus_a}), 0},
-                         {"bass", "p " + bars({"r:w", "r:w", "E2:h. B1:q", "A1:h E2:q C#2:q"}), 0},
-                         {"percussion", "pp " + bars({"tri:w", "r:w", "r:w", "r:w"}), 0}}};
+                         {"harp", "mp " + bars({harp_dmaj7, harp_gmaj7, harp_em7, harp_asus_a}), 0},
+                         {"bass", "mp " + bars({"r:w", "r:w", "E2:h. B1:q", "A1:h E2:q C#2:q"}), 0},
+                         {"percussion", "p " + bars({"tri:w", "r:w", "r:w", "r:w"}), 0}}};
 
     const Section a{"A", 8,
-                    {{"pad", "p " + pad_a, 0},
-                     {"harp", "p " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_fsm7,
+                    {{"pad", "mp " + pad_a, 0},
+                     {"harp", "mp " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_fsm7,
                                            harp_gmaj7, harp_a7sus_a7}), 0},
-                     {"vibraphone", "mp " + tune_a, 0},
+                     {"vibraphone", "mf " + tune_a, 0},
                      {"bass", "mf " + bass_a, 0},
-                     {"percussion", "p " + bars({"tri:w", "r:w", "r:w", "r:w", "tri:w", "r:w", "r:w", "r:w"}), 0}}};
+                     {"percussion", "mp " + bars({"tri:w", "r:w", "r:w", "r:w", "tri:w", "r:w", "r:w", "r:w"}), 0}}};
 
     const Section a2{"A'", 8,
-                     {{"pad", "p " + pad_a2, 0},
-                      {"harp", "mp " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_bm7,
+                     {{"pad", "mp " + pad_a2, 0},
+                      {"harp", "mf " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_bm7,
                                              harp_em7_a7, harp_d}), 0},
-                      {"vibraphone", "mf " + tune_a2_opening + " | " + tune_a2_close + " | D5:h. r:q", 0},
+                      {"vibraphone", "f " + tune_a2_opening + " | " + tune_a2_close + " | D5:h. r:q", 0},
                       {"bass", "mf " + bass_a2_opening + " | D2:h. r:q", 0},
-                      {"percussion", "p tri:w | r:w | r:w | r:w | mp " + repeat(groove, 4), 0}}};
+                      {"percussion", "mp tri:w | r:w | r:w | r:w | mf " + repeat(groove, 4), 0}}};
 
     // B: the tune moves to the flute, over the subdominant; a G minor chord borrowed
     // from the minor key darkens the way back.
     const Section b{"B", 8,
-                    {{"pad", "mp " + bars({"D3+G3+B3+D4:w", "E3+A3+C#4+F#4:w", "E3+G3+B3+D4:w~",
+                    {{"pad", "mf " + bars({"D3+G3+B3+D4:w", "E3+A3+C#4+F#4:w", "E3+G3+B3+D4:w~",
                                            "E3+G3+A3+D4:h~ E3+G3+A3+C#4:h", "D3+G3+B3+F#4:w~", "D3+A3+B3+F#4:w",
                                            "E3+G3+B3+D4:h D3+G3+Bb3+D4:h", "E3+A3+D4+E4:h~ E3+A3+C#4+E4:h"}), 0},
-                     {"harp", "mp " + bars({harp_gmaj7, harp_fsm7, harp_em7, harp_a7sus_a7, harp_gmaj7, harp_bm7,
+                     {"harp", "mf " + bars({harp_gmaj7, harp_fsm7, harp_em7, harp_a7sus_a7, harp_gmaj7, harp_bm7,
                                             harp_em7_gm, harp_asus_a}), 0},
-                     {"flute", bars({"mf D5:q G5:q B5:h", "A5:q. E5:e F#5:h", "E5:q G5:q B5:q. A5:e", "A5:h G5:h",
-                                     "F#5:q. G5:e A5:q B5:q", "f D6:h B5:q A5:q", "mf G5:h Bb5:q. A5:e",
+                     {"flute", bars({"f D5:q G5:q B5:h", "A5:q. E5:e F#5:h", "E5:q G5:q B5:q. A5:e", "A5:h G5:h",
+                                     "F#5:q. G5:e A5:q B5:q", "ff D6:h B5:q A5:q", "f G5:h Bb5:q. A5:e",
                                      "A5:h. r:q"}), 0},
-                     {"vibraphone", "p " + bars({"r:w", "r:w", "r:w", "r:h E5:e D5:e C#5:q", "r:w", "r:w", "r:w",
+                     {"vibraphone", "mp " + bars({"r:w", "r:w", "r:w", "r:h E5:e D5:e C#5:q", "r:w", "r:w", "r:w",
                                                  "r:h C#5:e E5:e A5:q"}), 0},
                      {"bass", "mf " + bars({"G1:h D2:h", "F#1:h C#2:h", "E2:h B1:h", "A1:h. A1:q", "G1:h D2:h",
                                             "B1:h F#2:h", "E2:h G1:h", "A1:h E2:q C#2:q"}), 0},
-                     {"percussion", "mp " + repeat(groove, 7) + " | kick:q cabasa:e cabasa:e conga:q tri:q", 0}}};
+                     {"percussion", "mf " + repeat(groove, 7) + " | kick:q cabasa:e cabasa:e conga:q tri:q", 0}}};
 
     // A'': the tune of A' once more, with the flute floating a descant above it.
     const Section a3{"A''", 8,
-                     {{"pad", "p " + pad_a2, 0},
-                      {"harp", "mp " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_bm7,
+                     {{"pad", "mp " + pad_a2, 0},
+                      {"harp", "mf " + bars({harp_dmaj7, harp_bm7, harp_gmaj7, harp_asus_a, harp_dmaj7, harp_bm7,
                                              harp_em7_a7, harp_d}), 0},
-                      {"vibraphone", "mf " + tune_a2_opening + " | " + tune_a2_close + " | D5:w", 0},
-                      {"flute", "p " + bars({"A5:w", "B5:h A5:h", "B5:h D6:h", "B5:h C#6:q A5:q", "A5:w", "D6:w",
+                      {"vibraphone", "f " + tune_a2_opening + " | " + tune_a2_close + " | D5:w", 0},
+                      {"flute", "mp " + bars({"A5:w", "B5:h A5:h", "B5:h D6:h", "B5:h C#6:q A5:q", "A5:w", "D6:w",
                                              "B5:h C#6:h", "A5:w"}), 0},
                       {"bass", "mf " + bass_a2_opening + " | D2:h A1:h", 0},
-                      {"percussion", "mp tri+kick:q cabasa:e cabasa:e conga:q cabasa:e cabasa:e | " +
+                      {"percussion", "mf tri+kick:q cabasa:e cabasa:e conga:q cabasa:e cabasa:e | " +
                                          repeat(groove, 7), 0}}};
 
     const Section outro{"outro", 4,
-                        {{"pad", bars({"p D3+A3+C#4+F#4:w", "D3+G3+B3+F#4:w", "pp D3+A3+D4+F#4:w~",
+                        {{"pad", bars({"mp D3+A3+C#4+F#4:w", "D3+G3+B3+F#4:w", "p D3+A3+D4+F#4:w~",
                                        "D3+A3+E4+F#4:w"}), 0},
-                         {"harp", bars({"p " + harp_dmaj7, harp_gmaj7, "pp " + harp_d, harp_final}), 0},
-                         {"vibraphone", bars({"p A4:q C#5:q F#5:h", "E5:q. D5:e B4:h", "pp A4:q D5:q F#5:q A5:q",
+                         {"harp", bars({"mp " + harp_dmaj7, harp_gmaj7, "p " + harp_d, harp_final}), 0},
+                         {"vibraphone", bars({"mp A4:q C#5:q F#5:h", "E5:q. D5:e B4:h", "p A4:q D5:q F#5:q A5:q",
                                               "D6:w"}), 0},
-                         {"bass", bars({"p D2:h A2:h", "G1:h D2:h", "pp D2:w", "D2:w"}), 0},
-                         {"percussion", "pp " + bars({"tri:w", "r:w", "tri:w", "r:w"}), 0}}};
+                         {"bass", bars({"mp D2:h A2:h", "G1:h D2:h", "p D2:w", "D2:w"}), 0},
+                         {"percussion", "p " + bars({"tri:w", "r:w", "tri:w", "r:w"}), 0}}};
 
     return {"tmnt-und.mid",
             "Reef Diver: Still Water",
