@@ -59,7 +59,7 @@ double whale_pitch(double t)
 {
     const double rise = smooth_step(0.0, 0.55, t) * std::log2(320.0 / 185.0);
     const double sag = smooth_step(0.55, 0.95, t) * std::log2(300.0 / 320.0);
-    const double fall = smooth_step(0.95, 1.55, t) * std::log2(150.0 / 300.0);
+    const double fall = smooth_step(0.95, 1.45, t) * std::log2(150.0 / 300.0);
     return 185.0 * std::exp2(rise + sag + fall);
 }
 
