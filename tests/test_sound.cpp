@@ -178,6 +178,7 @@ TEST_F(SoundTest, TheReaderFollowsTheChunkRulesAndRefusesDamagedFiles)
     }
     EXPECT_EQ(-1, DSound_Load_WAV("missing.wav", all_controls));
     EXPECT_EQ(-1, DSound_Load_WAV(nullptr, all_controls));
+    EXPECT_EQ(-1, DSound_Load_WAV(".", all_controls));
 }
 
 TEST_F(SoundTest, ASoundPlaysOnceAndRestartsFromItsBeginning)
