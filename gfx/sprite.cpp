@@ -13,10 +13,11 @@ namespace {
 constexpr int32_t sequence_end = -1;
 
 // Truncates toward zero as a plain cast does, but keeps a sprite that has drifted
-// absurdly far (or to NaN) inside int range instead of overflowing the conversion.
+// absurdly far (or to NaN) well inside int range, so neither the conversion nor the
+// width of the rectangle it makes can overflow.
 int32_t truncate_position(float value)
 {
-    constexpr float limit = 1073741824.0f;
+    constexpr float limit = 536870912.0f;
     if (!(value == value)) {
         return 0;
     }

@@ -3,9 +3,11 @@
 // drawing through the colour-keyed, stretched, clipped surface copy.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "gfx/gfx.h"
@@ -541,6 +543,24 @@ TEST_F(SpriteTest, FramesThatDoNotExistAndFailedCopiesDrawNothing)
     EXPECT_EQ(0, Draw_BOB(&bob, lpddsback));
     EXPECT_EQ(before, pixels_of(lpddsback));
     EXPECT_EQ(1, Draw_BOB16(&bob, lpddsback));
+}
+
+TEST_F(SpriteTest, FarOffOrUndefinedPositionsDrawNothing)
+{
+    make_sprite(&bob, 0, 0, 72, 84);
+    const std::vector<uint32_t> before = pixels_of(lpddsback);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float positions[] = {1e30f, -1e30f, inf, -inf, std::numeric_limits<float>::quiet_NaN(), 3e9f, -3e9f};
+    for (const float p : positions) {
+        for (const bool horizontal : {true, false}) {
+            bob.x = horizontal ? p : 10.0f;
+            bob.y = horizontal ? 10.0f : p;
+            Draw_BOB(&bob, lpddsback);
+            Draw_Scaled_BOB(&bob, INT_MAX, INT_MAX, lpddsback);
+            Draw_Scaled_BOB(&bob, INT_MIN, INT_MIN, lpddsback);
+        }
+    }
+    EXPECT_EQ(before, pixels_of(lpddsback));
 }
 
 TEST_F(SpriteTest, TheColourKeyIsTheOneGivenAtCreation)
