@@ -338,23 +338,27 @@ void paint_branch_coral(Canvas& canvas, Vec base, float angle, float length, int
 
 void paint_sea_fan(Canvas& canvas, Vec base, float size, Ramp ramp)
 {
-    const int ribs = 9;
-    std::vector<Vec> tips;
-    for (int i = 0; i < ribs; ++i) {
-        const float a = (90.0f - 62.0f + 124.0f * static_cast<float>(i) / static_cast<float>(ribs - 1)) * pi / 180.0f;
-        const float reach = size * (0.8f + 0.2f * std::sin(static_cast<float>(i) * 1.7f));
-        tips.push_back(base + Vec{std::cos(a) * reach, -std::sin(a) * reach});
-    }
-    for (int i = 0; i + 1 < ribs; ++i) {
-        fill_triangle(canvas, base, tips[static_cast<size_t>(i)], tips[static_cast<size_t>(i + 1)], ramp_step(ramp, 2));
-    }
-    for (int i = 0; i < ribs; ++i) {
-        draw_line(canvas, base, tips[static_cast<size_t>(i)], ramp_step(ramp, 6));
-    }
-    for (int i = 0; i + 1 < ribs; ++i) {
-        draw_line(canvas, lerp(base, tips[static_cast<size_t>(i)], 0.6f), lerp(base, tips[static_cast<size_t>(i + 1)], 0.6f),
-                  ramp_step(ramp, 5));
-        draw_line(canvas, tips[static_cast<size_t>(i)], tips[static_cast<size_t>(i + 1)], ramp_step(ramp, 7));
+    // A lacy fan spreading up from one point: a mesh of fine crossing lines inside a
+    // scalloped rim, which is a shade lighter.
+    const int x0 = static_cast<int>(base.x - size) - 1;
+    const int x1 = static_cast<int>(base.x + size) + 1;
+    const int y0 = static_cast<int>(base.y - size) - 1;
+    for (int y = y0; y <= static_cast<int>(base.y); ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const float dx = (static_cast<float>(x) + 0.5f - base.x) / size;
+            const float dy = (static_cast<float>(y) + 0.5f - base.y) / size;
+            const float angle = std::atan2(dx, -dy);
+            const float reach = 0.88f + 0.12f * std::cos(angle * 7.0f);
+            const float r = std::sqrt(dx * dx + dy * dy);
+            if (std::fabs(angle) > 1.0f || r > reach) {
+                continue;
+            }
+            if (r > reach - 0.12f || std::fabs(angle) > 0.92f) {
+                canvas.set(x, y, ramp_step(ramp, 7));
+            } else if ((x + y) % 3 == 0 || (x - y + 300) % 3 == 0) {
+                canvas.set(x, y, ramp_step(ramp, 5));
+            }
+        }
     }
 }
 
@@ -425,7 +429,7 @@ void paint_corals(Canvas& canvas, const std::vector<int>& tops, Random& random)
                                coral_pink_ramp, random);
             break;
         case 1:
-            paint_sea_fan(canvas, base, random.range(15.0f, 19.0f), coral_purple_ramp);
+            paint_sea_fan(canvas, base - Vec{0.0f, 2.0f}, random.range(14.0f, 17.0f), coral_purple_ramp);
             break;
         case 2:
             paint_brain_coral(canvas, base, random.range(9.0f, 12.0f), coral_orange_ramp);
