@@ -81,11 +81,6 @@ float Random::range(float low, float high)
     return low + (high - low) * unit();
 }
 
-int Random::below(int count)
-{
-    return count > 0 ? static_cast<int>(next() % static_cast<uint32_t>(count)) : 0;
-}
-
 float smooth_step(float edge0, float edge1, float x)
 {
     const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);

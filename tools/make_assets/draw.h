@@ -20,7 +20,6 @@ struct Vec {
 inline Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
 inline Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
 inline Vec operator*(Vec a, float s) { return {a.x * s, a.y * s}; }
-inline Vec lerp(Vec a, Vec b, float t) { return a + (b - a) * t; }
 
 // An 8-bit picture, top row first, pitch = width.
 struct Canvas {
@@ -47,7 +46,6 @@ public:
     uint32_t next();
     float unit();                      // 0 <= value < 1
     float range(float low, float high);
-    int below(int count);              // 0 .. count - 1
 
 private:
     uint32_t state_;

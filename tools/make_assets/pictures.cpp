@@ -1,7 +1,6 @@
 // The four full-screen pictures: the play background, the title, the instructions and
 // the end of a round. All 640 x 480, 8 bits, in the shared palette.
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>

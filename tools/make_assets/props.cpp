@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace assets {
 
@@ -250,7 +251,7 @@ void draw_speed_token(Canvas& canvas, Vec centre, int frame, float scale)
             }
         }
     }
-    // The lightning bolt, in two convex halves, with a dark edge.
+    // The lightning bolt, in three convex parts.
     const float s = scale;
     const std::vector<Vec> upper = {centre + Vec{3.5f, -15.0f} * s, centre + Vec{-9.0f, 2.5f} * s,
                                     centre + Vec{1.0f, 2.5f} * s, centre + Vec{7.0f, -15.0f} * s};
@@ -258,16 +259,14 @@ void draw_speed_token(Canvas& canvas, Vec centre, int frame, float scale)
                                     centre + Vec{9.0f, -2.5f} * s};
     const std::vector<Vec> joint = {centre + Vec{-9.0f, 2.5f} * s, centre + Vec{-1.0f, -2.5f} * s,
                                     centre + Vec{9.0f, -2.5f} * s, centre + Vec{1.0f, 2.5f} * s};
-    for (const Vec offset : {Vec{1.5f, 1.5f} * s}) {
-        auto shifted = [offset](std::vector<Vec> points) {
-            for (Vec& p : points) {
-                p = p + offset;
-            }
-            return points;
-        };
-        fill_polygon(canvas, shifted(upper), ramp_step(gold_ramp, 1));
-        fill_polygon(canvas, shifted(lower), ramp_step(gold_ramp, 1));
-        fill_polygon(canvas, shifted(joint), ramp_step(gold_ramp, 1));
+    // Its shadow on the coin first, a little down and to the right.
+    const Vec offset = Vec{1.5f, 1.5f} * s;
+    for (const std::vector<Vec>* part : {&upper, &lower, &joint}) {
+        std::vector<Vec> shifted = *part;
+        for (Vec& p : shifted) {
+            p = p + offset;
+        }
+        fill_polygon(canvas, shifted, ramp_step(gold_ramp, 1));
     }
     fill_polygon(canvas, upper, ramp_step(electric_ramp, 6));
     fill_polygon(canvas, lower, ramp_step(electric_ramp, 5));

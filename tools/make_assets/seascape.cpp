@@ -460,11 +460,6 @@ void paint_status_band(Canvas& canvas)
 
 } // namespace
 
-uint8_t water_at(int x, int y)
-{
-    return ramp_shade(water_ramp, water_level(x, y), x, y);
-}
-
 void paint_seascape(Canvas& canvas, const SeascapeStyle& style)
 {
     Random random(0x5EAF00Du);

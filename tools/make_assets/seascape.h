@@ -19,7 +19,4 @@ struct SeascapeStyle {
 // Paints the whole 640 x 480 canvas.
 void paint_seascape(Canvas& canvas, const SeascapeStyle& style);
 
-// The water colour alone at (x, y), for pictures that paint over parts of the scene.
-uint8_t water_at(int x, int y);
-
 } // namespace assets

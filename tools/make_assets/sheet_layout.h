@@ -10,7 +10,6 @@ struct Cell {
 };
 
 struct SheetLayout {
-    const char* file;
     int frame_width;
     int frame_height;
     int frames;   // drawn cells
@@ -25,11 +24,11 @@ struct SheetLayout {
     int file_height() const { return rows * (frame_height + 1) + 1; }
 };
 
-// The diver's sheets: three swimming poses in the first row, a rest pose below.
-constexpr SheetLayout diver_sheet{"SWIMGUY%d.BMP", 56, 72, 4, 3, 2};
-constexpr SheetLayout nuke_sheet{"GENS4.BMP", 72, 84, 4, 4, 1};
-constexpr SheetLayout oil_sheet{"OIL2.BMP", 72, 84, 3, 3, 1};
-constexpr SheetLayout bubble_sheet{"BUBUP.BMP", 72, 84, 2, 2, 1};
-constexpr SheetLayout token_sheet{"SPEDUP.BMP", 72, 84, 3, 3, 1};
+// SWIMGUY0..7.BMP: three swimming poses in the first row, a rest pose below.
+constexpr SheetLayout diver_sheet{56, 72, 4, 3, 2};
+constexpr SheetLayout nuke_sheet{72, 84, 4, 4, 1};          // GENS4.BMP
+constexpr SheetLayout oil_sheet{72, 84, 3, 3, 1};           // OIL2.BMP
+constexpr SheetLayout bubble_sheet{72, 84, 2, 2, 1};        // BUBUP.BMP
+constexpr SheetLayout token_sheet{72, 84, 3, 3, 1};         // SPEDUP.BMP
 
 } // namespace assets
