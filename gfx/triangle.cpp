@@ -30,14 +30,26 @@ bool within_clip_columns(int x)
     return x >= min_clip_x && x <= max_clip_x;
 }
 
+// The clip columns, read once per triangle half: held in locals they are not reloaded
+// after every span's memset (which may, for all the compiler knows, write them).
+struct Columns {
+    int left;
+    int right;
+};
+
+Columns clip_columns()
+{
+    return Columns{min_clip_x, max_clip_x};
+}
+
 // Fills columns l..r of a row, limited to the clip columns. Both span rules round, and
 // the fixed-point one can reach a column past its right edge; the limit keeps every
 // write inside the clip rectangle, which is all the unclipped fast paths rely on.
 template <typename Pixel>
-void fill_clipped_span(Pixel* row, int l, int r, Pixel color)
+void fill_clipped_span(Pixel* row, int l, int r, Columns clip, Pixel color)
 {
-    l = l < min_clip_x ? min_clip_x : l;
-    r = r > max_clip_x ? max_clip_x : r;
+    l = l < clip.left ? clip.left : l;
+    r = r > clip.right ? clip.right : r;
     if (l <= r) {
         fill_span(row, l, r - l + 1, color);
     }
@@ -50,11 +62,12 @@ template <typename Pixel>
 void fill_float_rows(float left, float right, float left_step, float right_step, int y_top, int y_bottom,
                      bool fast, Pixel color, Pixel* buffer, std::ptrdiff_t pitch)
 {
+    const Columns clip = clip_columns();
     Pixel* row = buffer + static_cast<std::ptrdiff_t>(y_top) * pitch;
     for (int y = y_top; y <= y_bottom; ++y) {
         const int l = static_cast<int>(left);
         const int r = fast ? l + static_cast<int>(right - left + 1.0f) - 1 : static_cast<int>(right);
-        fill_clipped_span(row, l, r, color);
+        fill_clipped_span(row, l, r, clip, color);
         left += left_step;
         right += right_step;
         row += pitch;
@@ -163,11 +176,12 @@ int round_fixed(int32_t value)
 void fill_fixed_rows(int32_t left, int32_t right, int32_t left_step, int32_t right_step, int y_top, int y_bottom,
                      bool fast, uint8_t color, uint8_t* buffer, int pitch)
 {
+    const Columns clip = clip_columns();
     uint8_t* row = buffer + static_cast<std::ptrdiff_t>(y_top) * pitch;
     for (int y = y_top; y <= y_bottom; ++y) {
         const int l = round_fixed(left);
         const int r = fast ? l + round_fixed(wrap_sub(right, left)) : round_fixed(right);
-        fill_clipped_span(row, l, r, color);
+        fill_clipped_span(row, l, r, clip, color);
         left = wrap_add(left, left_step);
         right = wrap_add(right, right_step);
         row += pitch;
