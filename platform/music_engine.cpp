@@ -60,8 +60,8 @@ struct Song {
 };
 
 struct MusicEngine {
-    std::thread loading;              // makes `made` in the background
-    std::unique_ptr<Synth> made;      // owned by `loading` until it is joined
+    std::unique_ptr<Synth> made;
+    std::thread loading;              // loads the soundfont into `made`
     std::vector<Song*> songs;
     bool connected = false;
     uint32_t starts = 0;
@@ -149,36 +149,44 @@ std::string choose_soundfont()
     return "";
 }
 
-// Runs on a thread of its own: nothing here touches shared state.
-std::unique_ptr<Synth> make_synth(const std::string& soundfont)
+// Made on the caller's thread: the first synth of a process draws on the C library's
+// random numbers, and a game's own sequence (rand(), unseeded, as games use it) must
+// come out the same whether music started or not. So the synth draws from a private
+// random state, and the caller's is put back untouched.
+std::unique_ptr<Synth> new_synth(const std::string& soundfont)
 {
+    char private_state[64] = {};
+    char* callers_state = initstate(1, private_state, sizeof private_state);
     auto made = std::make_unique<Synth>();
     made->soundfont = soundfont;
     made->settings = new_fluid_settings();
-    if (made->settings == nullptr) {
-        return nullptr;
+    if (made->settings != nullptr) {
+        fluid_settings_setnum(made->settings, "synth.sample-rate", mixer_rate);
+        fluid_settings_setint(made->settings, "synth.lock-memory", 0);
+        fluid_settings_setint(made->settings, "synth.cpu-cores", 1);
+        // Every call into the synth is made under the mixer's lock already.
+        fluid_settings_setint(made->settings, "synth.threadsafe-api", 0);
+        // Dry output: reverb alone costs as much as a dozen voices, and a stop is silent at once.
+        fluid_settings_setint(made->settings, "synth.reverb.active", 0);
+        fluid_settings_setint(made->settings, "synth.chorus.active", 0);
+        fluid_settings_setstr(made->settings, "player.timing-source", "sample");
+        // Louder than the synth's cautious default, to sit beside full-level sound effects.
+        fluid_settings_setnum(made->settings, "synth.gain", 0.5);
+        made->synth = new_fluid_synth(made->settings);
     }
-    fluid_settings_setnum(made->settings, "synth.sample-rate", mixer_rate);
-    fluid_settings_setint(made->settings, "synth.lock-memory", 0);
-    fluid_settings_setint(made->settings, "synth.cpu-cores", 1);
-    // Every call into the synth is made under the mixer's lock already.
-    fluid_settings_setint(made->settings, "synth.threadsafe-api", 0);
-    // Dry output: reverb alone costs as much as a dozen voices, and a stop is silent at once.
-    fluid_settings_setint(made->settings, "synth.reverb.active", 0);
-    fluid_settings_setint(made->settings, "synth.chorus.active", 0);
-    fluid_settings_setstr(made->settings, "player.timing-source", "sample");
-    // Louder than the synth's cautious default, to sit beside full-level sound effects.
-    fluid_settings_setnum(made->settings, "synth.gain", 0.5);
-    made->synth = new_fluid_synth(made->settings);
-    if (made->synth == nullptr) {
-        return nullptr;
-    }
-    if (soundfont.empty()) {
+    setstate(callers_state);
+    return made->synth != nullptr ? std::move(made) : nullptr;
+}
+
+// Runs on a thread of its own, on a synth nothing else uses yet.
+void load_soundfont(Synth& synth)
+{
+    if (synth.soundfont.empty()) {
         say_once("no General MIDI soundfont found (install timgm6mb-soundfont or set REEF_SOUNDFONT)");
-    } else if (!readable(soundfont.c_str()) || fluid_synth_sfload(made->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
-        say_once("cannot load the soundfont " + soundfont);
+    } else if (!readable(synth.soundfont.c_str()) ||
+               fluid_synth_sfload(synth.synth, synth.soundfont.c_str(), 1) == FLUID_FAILED) {
+        say_once("cannot load the soundfont " + synth.soundfont);
     }
-    return made;
 }
 
 // Waits for the background load, once, and hands the synth to the render.
@@ -405,7 +413,11 @@ MusicEngine* music_create()
         engine->synth = engine->made.get();
     } else {
         spare.reset();
-        engine->loading = std::thread([engine, soundfont] { engine->made = make_synth(soundfont); });
+        engine->made = new_synth(soundfont);
+        if (engine->made != nullptr) {
+            Synth* loading = engine->made.get();
+            engine->loading = std::thread([loading] { load_soundfont(*loading); });
+        }
     }
     live_objects.insert(engine);
     return engine;

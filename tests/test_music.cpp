@@ -389,4 +389,30 @@ TEST(MusicEngine, WithoutASoundfontSongsKeepTheirTimeSilently)
     unsetenv("REEF_SOUNDFONT");
 }
 
+// A game's unseeded rand() must give the same numbers whether its music started or
+// not; the synth's first start-up in a process is what could disturb them.
+int music_leaves_rand_alone()
+{
+    std::srand(7);
+    const int first = std::rand();
+    const int second = std::rand();
+    std::srand(7);
+    if (std::rand() != first || DMusic_Init() != 1 || !reef_test::write_file("song.mid", note_song(96))) {
+        return 1;
+    }
+    const int id = DMusic_Load_MIDI("song.mid");
+    if (DMusic_Play(id) != 1) {
+        return 2;
+    }
+    platform::clock_idle(1000);
+    DMusic_Shutdown();
+    return std::rand() == second ? 0 : 3;
+}
+
+TEST(MusicEngineDeathTest, StartingMusicLeavesTheRandomSequenceAlone)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(music_leaves_rand_alone()), ::testing::ExitedWithCode(0), "");
+}
+
 } // namespace
