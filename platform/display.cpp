@@ -734,7 +734,10 @@ void display_invalidate()
 void display_service()
 {
     DisplayDevice* device = live(shown_device);
-    if (device == nullptr || !device->dirty || !drivers().display.ready_to_present()) {
+    // A primary surface locked by the program may be changing under its pointer (a
+    // wipe drawn step by step into it), so it counts as changed whenever it is locked.
+    const bool changing = device != nullptr && device->primary != nullptr && device->primary->locks > 0;
+    if (device == nullptr || !(device->dirty || changing) || !drivers().display.ready_to_present()) {
         return;
     }
     Frame frame{};
