@@ -335,46 +335,47 @@ TEST(GameRules, TokenSpeedsUpTheNextBarrel)
 
 TEST(GameRules, ShieldUsedUpEndsTheRoundAndEnterStartsTheNext)
 {
-    // Every barrel meets the reef at row 300 in pass 252; the diver has caught oil
+    // Every barrel meets the reef at row 302 in pass 254; the diver has caught oil
     // barrel 0 first (score 5), so five barrels cost 3+3+3+1+1: the shield goes to -2.
-    const std::string data = data_with("round", {{0, 300, 640, 310}});
+    // (The token, four times faster, meets the reef in passes 64, 128, 192 and 256.)
+    const std::string data = data_with("round", {{0, 302, 640, 312}});
     const std::string keys = into_play + hold(2, 50, {"RIGHT"}) + "270 ENTER down\n271 ENTER up\n";
     const GameRun run = run_game(data, keys, "--frames 275 --audio round.wav", "round");
     ASSERT_EQ(0, run.exit_status) << run.errors;
     expect_start_positions(run);
-    EXPECT_EQ(5, at(run, 251, "score"));
-    EXPECT_EQ(0, at(run, 251, "high"));
-    EXPECT_EQ(play, at(run, 251, "screen"));
-    const long token_x = at(run, 251, "token.x");
-    const long token_y = at(run, 251, "token.y");
+    EXPECT_EQ(5, at(run, 253, "score"));
+    EXPECT_EQ(0, at(run, 253, "high"));
+    EXPECT_EQ(play, at(run, 253, "screen"));
+    const long token_x = at(run, 253, "token.x");
+    const long token_y = at(run, 253, "token.y");
 
-    EXPECT_EQ(game_over, at(run, 252, "screen"));
-    EXPECT_EQ(9, at(run, 252, "shield"));
-    EXPECT_EQ(0, at(run, 252, "score"));
-    EXPECT_EQ(5, at(run, 252, "high"));
-    EXPECT_EQ(0, at(run, 252, "speedtype"));
-    EXPECT_EQ(0, at(run, 252, "diver.x"));
-    EXPECT_EQ(128, at(run, 252, "diver.y"));
+    EXPECT_EQ(game_over, at(run, 254, "screen"));
+    EXPECT_EQ(9, at(run, 254, "shield"));
+    EXPECT_EQ(0, at(run, 254, "score"));
+    EXPECT_EQ(5, at(run, 254, "high"));
+    EXPECT_EQ(0, at(run, 254, "speedtype"));
+    EXPECT_EQ(0, at(run, 254, "diver.x"));
+    EXPECT_EQ(128, at(run, 254, "diver.y"));
     for (const char* group : {"nuke", "oil"}) {
         for (int i = 0; i < 3; ++i) {
             const std::string barrel = std::string(group) + "." + std::to_string(i);
-            EXPECT_EQ(-20, at(run, 252, barrel + ".y")) << barrel;
-            EXPECT_EQ(1, at(run, 252, barrel + ".yv")) << barrel;
+            EXPECT_EQ(-20, at(run, 254, barrel + ".y")) << barrel;
+            EXPECT_EQ(1, at(run, 254, barrel + ".yv")) << barrel;
         }
     }
-    EXPECT_EQ(-20, at(run, 252, "bubble.y"));
+    EXPECT_EQ(-20, at(run, 254, "bubble.y"));
     // The token is left where it was; it moved once more in the round's last frame.
-    EXPECT_EQ(token_x, at(run, 252, "token.x"));
-    EXPECT_EQ(token_y + 4, at(run, 252, "token.y"));
+    EXPECT_EQ(token_x, at(run, 254, "token.x"));
+    EXPECT_EQ(token_y + 4, at(run, 254, "token.y"));
 
     // Sprites wait while the game-over picture shows; the songs are stopped there.
     EXPECT_EQ(game_over, at(run, 269, "screen"));
     EXPECT_EQ(-1, at(run, 260, "song"));
-    EXPECT_EQ(at(run, 253, "nuke.0.y"), at(run, 269, "nuke.0.y"));
+    EXPECT_EQ(at(run, 255, "nuke.0.y"), at(run, 269, "nuke.0.y"));
     EXPECT_EQ(play, at(run, 270, "screen"));
     EXPECT_EQ(-19, at(run, 270, "nuke.0.y"));
     // The round-end sound starts in the round's last frame.
-    EXPECT_GT(loudness("round.wav", 251, 252), 500.0);
+    EXPECT_GT(loudness("round.wav", 253, 254), 500.0);
 }
 
 TEST(GameRules, LowShieldSwitchesToTheSecondSong)
