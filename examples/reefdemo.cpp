@@ -4,6 +4,7 @@
 //   reefdemo --headless [--frames N] [--shot PASS:FILE.png]...
 //
 // Each scene runs for a few seconds; the demo ends after the last one, or on Escape.
+// Page Down and Page Up step to the next and the previous scene.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "app/shell.h"
 #include "examples/demo.h"
 #include "gfx/gfx.h"
+#include "input/input.h"
 #include "platform/platform.h"
 #include "platform/png_writer.h"
 
@@ -21,6 +23,9 @@ namespace {
 
 const DemoScene* const scenes[] = {&palette_scene, &input_scene, &sprites_scene, &text_scene, &raster_scene, &transitions_scene, &sound_scene};
 constexpr int scene_count = sizeof scenes / sizeof scenes[0];
+
+constexpr int vk_page_up = 33;
+constexpr int vk_page_down = 34;
 
 int frames_per_scene = 200;
 long frame_limit = 0;  // headless: stop after this many passes
@@ -72,12 +77,32 @@ int Game_Init(void*, int)
     return 1;
 }
 
+// True once per press of a key, not while it stays down.
+bool pressed(int virtual_key, bool& was_down)
+{
+    const bool down = platform::virtual_key_held(virtual_key);
+    const bool press = down && !was_down;
+    was_down = down;
+    return press;
+}
+
 int Game_Main(void*, int)
 {
     ++pass;
     Start_Clock();
     if (scene_index < 0) {
         return 1;
+    }
+    static bool escape_down = false;
+    static bool next_down = false;
+    static bool previous_down = false;
+    if (pressed(VK_ESCAPE, escape_down)) {
+        platform::message_post(main_window_handle, platform::MSG_DESTROY, 0, 0);
+    }
+    if (pressed(vk_page_down, next_down)) {
+        start_scene((scene_index + 1) % scene_count);
+    } else if (pressed(vk_page_up, previous_down)) {
+        start_scene((scene_index + scene_count - 1) % scene_count);
     }
     scenes[scene_index]->frame(scene_frame++);
     DDraw_Flip();
