@@ -170,8 +170,9 @@ std::unique_ptr<Synth> new_synth(const std::string& soundfont)
         fluid_settings_setint(made->settings, "synth.reverb.active", 0);
         fluid_settings_setint(made->settings, "synth.chorus.active", 0);
         fluid_settings_setstr(made->settings, "player.timing-source", "sample");
-        // Louder than the synth's cautious default, to sit beside full-level sound effects.
-        fluid_settings_setnum(made->settings, "synth.gain", 0.5);
+        // Louder than the synth's cautious default, to sit beside the sound effects; the
+        // game's songs still peak below full scale.
+        fluid_settings_setnum(made->settings, "synth.gain", 0.7);
         made->synth = new_fluid_synth(made->settings);
     }
     setstate(callers_state);

@@ -33,7 +33,8 @@ double smooth_step(double a, double b, double t)
     return x * x * (3.0 - 2.0 * x);
 }
 
-// Peak level of the finished sounds, below full scale so nothing clips.
+// Peak level of the finished sounds: about 6 dB below full scale, so they sit a little
+// above the music in the game's mix instead of drowning it.
 void normalize(std::vector<double>& samples, double peak)
 {
     double highest = 0.0;
@@ -114,7 +115,7 @@ std::vector<double> whale_call()
         call[i + first_echo] += 0.32 * voice[i];
         call[i + second_echo] += 0.14 * voice[i];
     }
-    normalize(call, 0.92);
+    normalize(call, 0.5);
     return call;
 }
 
@@ -187,7 +188,7 @@ std::vector<double> round_end_sting()
         const double t = static_cast<double>(i) / rate;
         sting[thump_start + i] += 0.6 * std::sin(2.0 * pi * 65.4 * t) * std::exp(-t / 0.09);
     }
-    normalize(sting, 0.9);
+    normalize(sting, 0.5);
     return sting;
 }
 
