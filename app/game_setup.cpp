@@ -5,6 +5,7 @@
 #include "app/game.h"
 #include "app/shell.h"
 #include "input/input.h"
+#include "platform/display.h"
 #include "platform/window.h"
 #include "sound/sound.h"
 
@@ -106,9 +107,14 @@ int Game_Init(void* parms, int num_parms)
     Set_Vel_BOB(&swimguy, 0, 0);
     Set_Pos_BOB(&swimguy, 0, 128);
 
-    // Sprites drawn into the back surface are clipped to the screen.
+    // Sprites drawn into the back surface are clipped to the screen. This clipper takes
+    // the place of the one DDraw_Init attached, whose handle is let go rather than leaked.
     const RECT screen_rect{0, 0, screen_width, screen_height};
+    platform::Clipper* const display_clipper = lpddclipper;
     lpddclipper = DDraw_Attach_Clipper(lpddsback, 1, &screen_rect);
+    if (display_clipper != nullptr) {
+        platform::clipper_release(display_clipper);
+    }
 
     platform::window_show_cursor(false);
 
