@@ -7,6 +7,7 @@
 
 #include "gfx/cell_copy.h"
 #include "gfx/gfx.h"
+#include "platform/blit.h"
 
 namespace {
 
@@ -46,61 +47,6 @@ int load_image(BITMAP_IMAGE_TYP* image, const BITMAP_FILE_TAG* bitmap, int cx, i
     return 1;
 }
 
-// Sixteen bytes, or eight 16-bit pixels, in one vector register.
-using Bytes16 = uint8_t __attribute__((vector_size(16)));
-using Words8 = uint16_t __attribute__((vector_size(16)));
-
-// Byte lanes of `v` that are not zero, as 0xFF lanes.
-inline uint64_t nonzero_bytes(uint64_t v)
-{
-    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-    const uint64_t high = ((v & low7) + low7) | v;
-    return ((high >> 7) & 0x0101010101010101ULL) * 0xFF;
-}
-
-// 16-bit lanes of `v` that are not zero, as 0xFFFF lanes.
-inline uint64_t nonzero_words(uint64_t v)
-{
-    constexpr uint64_t low15 = 0x7FFF7FFF7FFF7FFFULL;
-    const uint64_t high = ((v & low15) + low15) | v;
-    return ((high >> 15) & 0x0001000100010001ULL) * 0xFFFF;
-}
-
-// Writes the source lanes that are not zero over the destination: a blend without
-// branches, sixteen bytes at a time, then eight, then single pixels. Sprites mix
-// transparent and opaque pixels too finely for tests per run to pay.
-template <typename Vector, uint64_t (*nonzero)(uint64_t), typename Pixel>
-void copy_row_keyed(uint8_t* dest, const uint8_t* src, int width)
-{
-    const size_t bytes = static_cast<size_t>(width) * sizeof(Pixel);
-    size_t i = 0;
-    for (; i + sizeof(Vector) <= bytes; i += sizeof(Vector)) {
-        Vector s;
-        Vector d;
-        std::memcpy(&s, src + i, sizeof s);
-        std::memcpy(&d, dest + i, sizeof d);
-        const Vector keep = reinterpret_cast<Vector>(s != 0);
-        const Vector out = (s & keep) | (d & ~keep);
-        std::memcpy(dest + i, &out, sizeof out);
-    }
-    for (; i + 8 <= bytes; i += 8) {
-        uint64_t s = 0;
-        uint64_t d = 0;
-        std::memcpy(&s, src + i, 8);
-        std::memcpy(&d, dest + i, 8);
-        const uint64_t keep = nonzero(s);
-        const uint64_t out = (s & keep) | (d & ~keep);
-        std::memcpy(dest + i, &out, 8);
-    }
-    for (; i < bytes; i += sizeof(Pixel)) {
-        Pixel s = 0;
-        std::memcpy(&s, src + i, sizeof s);
-        if (s != 0) {
-            std::memcpy(dest + i, &s, sizeof s);
-        }
-    }
-}
-
 int draw_image(const BITMAP_IMAGE_TYP* image, uint8_t* dest_buffer, int lpitch, int transparent, int bytes_per_pixel)
 {
     if (image == nullptr || dest_buffer == nullptr || !(image->attr & BITMAP_LOADED) || image->buffer == nullptr ||
@@ -117,16 +63,16 @@ int draw_image(const BITMAP_IMAGE_TYP* image, uint8_t* dest_buffer, int lpitch, 
         std::memcpy(dest, src, row_bytes * static_cast<size_t>(std::max(image->height, 0)));
         return 1;
     }
-    for (int row = 0; row < image->height; ++row) {
-        if (!transparent) {
-            std::memcpy(dest, src, row_bytes);
-        } else if (bytes_per_pixel == 1) {
-            copy_row_keyed<Bytes16, nonzero_bytes, uint8_t>(dest, src, width);
-        } else {
-            copy_row_keyed<Words8, nonzero_words, uint16_t>(dest, src, width);
-        }
-        dest += pitch;
-        src += row_bytes;
+    const int height = std::max(image->height, 0);
+    const auto src_pitch = static_cast<int32_t>(row_bytes);
+    const auto dest_pitch = static_cast<int32_t>(pitch);
+    // Zero is the transparent colour: the display's colour-keyed copy with key 0.
+    if (!transparent) {
+        platform::blit::copy(dest, dest_pitch, src, src_pitch, static_cast<int>(row_bytes), height);
+    } else if (bytes_per_pixel == 1) {
+        platform::blit::copy_keyed8(dest, dest_pitch, src, src_pitch, width, height, 0);
+    } else {
+        platform::blit::copy_keyed16(dest, dest_pitch, src, src_pitch, width, height, 0);
     }
     return 1;
 }
