@@ -256,7 +256,10 @@ void render(void* context, float* left, float* right, int frames)
         return;
     }
     if (!engine->events_done) {
-        if (engine->ticked && engine->tick >= engine->end_tick) {
+        // A player that gave up on its file is done as well, or the song would play on
+        // silently for ever.
+        if ((engine->ticked && engine->tick >= engine->end_tick) ||
+            fluid_player_get_status(engine->player) == FLUID_PLAYER_DONE) {
             release_held_notes(engine->synth->synth);
             engine->events_done = true;
         }
@@ -304,6 +307,26 @@ bool skip(const uint8_t*& at, const uint8_t* end, uint32_t bytes)
     return true;
 }
 
+// Meta events the player reads at one length only (it refuses a whole file for one of
+// another length); a tempo of 0 would stop its clock, and the song, for ever.
+bool meta_fits(uint8_t type, const uint8_t* data, uint32_t length)
+{
+    switch (type) {
+    case 0x2F:
+        return length == 0;
+    case 0x51:
+        return length == 3 && (data[0] | data[1] | data[2]) != 0;
+    case 0x54:
+        return length == 5;
+    case 0x58:
+        return length == 4;
+    case 0x59:
+        return length == 2;
+    default:
+        return true;
+    }
+}
+
 // Walks a track's events; false when one runs past the chunk or makes no sense.
 bool track_length(const uint8_t* at, const uint8_t* end, int& last_tick)
 {
@@ -327,14 +350,21 @@ bool track_length(const uint8_t* at, const uint8_t* end, int& last_tick)
                 return false;
             }
             const uint8_t type = *at++;
-            if (!read_number(at, end, length) || !skip(at, end, length)) {
+            if (!read_number(at, end, length)) {
+                return false;
+            }
+            const uint8_t* data = at;
+            if (!skip(at, end, length) || !meta_fits(type, data, length)) {
                 return false;
             }
             status = 0;
             if (type == 0x2F) {
                 break;
             }
-        } else if (lead == 0xF0 || lead == 0xF7) {
+        } else if (lead == 0xF7) {
+            // Sysex sent in packets: the player refuses the whole file for one.
+            return false;
+        } else if (lead == 0xF0) {
             ++at;
             if (!read_number(at, end, length) || !skip(at, end, length)) {
                 return false;
@@ -359,7 +389,9 @@ bool track_length(const uint8_t* at, const uint8_t* end, int& last_tick)
 }
 
 // A standard MIDI file the player can take: its header, then every track it counts.
-bool read_song(const uint8_t* bytes, size_t size, int& last_tick)
+// `playable` gets the song as the player can read it, a six-byte header and the tracks
+// alone: the player refuses a whole file for a longer header or a chunk of another kind.
+bool read_song(const uint8_t* bytes, size_t size, int& last_tick, std::vector<uint8_t>& playable)
 {
     if (size < 14 || std::string(reinterpret_cast<const char*>(bytes), 4) != "MThd") {
         return false;
@@ -376,6 +408,11 @@ bool read_song(const uint8_t* bytes, size_t size, int& last_tick)
     size_t at = 8 + header_length;
     uint32_t found = 0;
     last_tick = 0;
+    playable.assign(bytes, bytes + 14);
+    playable[4] = 0;
+    playable[5] = 0;
+    playable[6] = 0;
+    playable[7] = 6;
     while (found < tracks) {
         if (size - at < 8) {
             return false;
@@ -390,6 +427,7 @@ bool read_song(const uint8_t* bytes, size_t size, int& last_tick)
                 return false;
             }
             last_tick = std::max(last_tick, track_end);
+            playable.insert(playable.end(), bytes + at, bytes + at + 8 + length);
             ++found;
         }
         at += 8 + length;
@@ -446,10 +484,12 @@ bool music_connect(MusicEngine* engine)
 Song* music_load(MusicEngine* engine, const uint8_t* bytes, size_t size)
 {
     int last_tick = 0;
-    if (live(engine) == nullptr || bytes == nullptr || size > music_max_file_bytes || !read_song(bytes, size, last_tick)) {
+    std::vector<uint8_t> playable;
+    if (live(engine) == nullptr || bytes == nullptr || size > music_max_file_bytes ||
+        !read_song(bytes, size, last_tick, playable)) {
         return nullptr;
     }
-    auto* song = new Song{engine, std::vector<uint8_t>(bytes, bytes + size), last_tick};
+    auto* song = new Song{engine, std::move(playable), last_tick};
     engine->songs.push_back(song);
     live_objects.insert(song);
     return song;
