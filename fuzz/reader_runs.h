@@ -12,6 +12,7 @@
 
 #include "gfx/gfx.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/window.h"
 #include "sound/sound.h"
 
@@ -63,7 +64,8 @@ inline void stop_display()
 }
 
 // Loads the picture; when it loads, cuts cells and pixel rectangles of both depths in
-// both addressings and fills sprite frames from it. The result is the loader's.
+// both addressings, fills sprite frames and cuts a cell into a surface. The result is
+// the loader's.
 inline int read_bitmap(const char* path, const uint8_t* data, size_t size)
 {
     Choices choose(data, size);
@@ -117,6 +119,10 @@ inline int read_bitmap(const char* path, const uint8_t* data, size_t size)
         Draw_BOB(&bob, lpddsback);
     }
     Destroy_BOB(&bob);
+
+    platform::Surface* cell = DDraw_Create_Surface(width, height, DDSCAPS_SYSTEMMEMORY);
+    Scan_Image_Bitmap(&bitmap, cell, cx, cy);
+    platform::surface_release(cell);
     Unload_Bitmap_File(&bitmap);
     return loaded;
 }
