@@ -36,7 +36,9 @@ int Game_Shutdown(void*, int)
 
 int main()
 {
-    platform::platform_init(nullptr);  // SDL2 when a display can be opened, else headless
+    if (!platform::platform_init("sdl")) {  // a window on the screen
+        return 1;
+    }
     const int result = WinMain(platform::instance(), nullptr, nullptr, 0);
     platform::platform_shutdown();
     return result;

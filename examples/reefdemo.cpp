@@ -172,7 +172,7 @@ int main(int argc, char** argv)
         }
     }
     platform::platform_set_present_options(options);
-    if (!platform::platform_init(headless ? "headless" : nullptr)) {
+    if (!platform::platform_init(headless ? "headless" : "sdl")) {
         std::fprintf(stderr, "reefdemo: no display could be opened; try --headless\n");
         return 1;
     }
