@@ -45,6 +45,27 @@ int64_t half_biased(int64_t sum)
     return sum >= 0 ? sum : sum + 1;
 }
 
+// A run at `across` (a row for a horizontal run, a column for a vertical one) from
+// `from` to `to`, either way round: false when it misses the clip rectangle, else put in
+// order and cut to it.
+bool clip_run(int across, int min_across, int max_across, int& from, int& to, int min_along, int max_along)
+{
+    if (across > max_across || across < min_across) {
+        return false;
+    }
+    if (from > to) {
+        const int swap = from;
+        from = to;
+        to = swap;
+    }
+    if (from > max_along || to < min_along) {
+        return false;
+    }
+    from = from < min_along ? min_along : from;
+    to = to > max_along ? max_along : to;
+    return true;
+}
+
 struct Point {
     int64_t x;
     int64_t y;
@@ -206,57 +227,27 @@ int Draw_Pixel16(int x, int y, int color, uint8_t* video_buffer, int lpitch)
 
 void HLine(int x1, int x2, int y, int color, uint8_t* vbuffer, int lpitch)
 {
-    if (y > max_clip_y || y < min_clip_y) {
+    if (!clip_run(y, min_clip_y, max_clip_y, x1, x2, min_clip_x, max_clip_x)) {
         return;
     }
-    if (x1 > x2) {
-        const int swap = x1;
-        x1 = x2;
-        x2 = swap;
-    }
-    if (x1 > max_clip_x || x2 < min_clip_x) {
-        return;
-    }
-    x1 = x1 < min_clip_x ? min_clip_x : x1;
-    x2 = x2 > max_clip_x ? max_clip_x : x2;
     std::memset(vbuffer + x1 + static_cast<std::ptrdiff_t>(y) * lpitch, color & 0xFF,
                 static_cast<size_t>(x2 - x1 + 1));
 }
 
 void HLine16(int x1, int x2, int y, int color, uint8_t* vbuffer, int lpitch)
 {
-    if (y > max_clip_y || y < min_clip_y) {
+    if (!clip_run(y, min_clip_y, max_clip_y, x1, x2, min_clip_x, max_clip_x)) {
         return;
     }
-    if (x1 > x2) {
-        const int swap = x1;
-        x1 = x2;
-        x2 = swap;
-    }
-    if (x1 > max_clip_x || x2 < min_clip_x) {
-        return;
-    }
-    x1 = x1 < min_clip_x ? min_clip_x : x1;
-    x2 = x2 > max_clip_x ? max_clip_x : x2;
     Mem_Set_WORD(words(vbuffer) + x1 + static_cast<std::ptrdiff_t>(y) * word_pitch(lpitch),
                  static_cast<uint16_t>(color), x2 - x1 + 1);
 }
 
 void VLine(int y1, int y2, int x, int color, uint8_t* vbuffer, int lpitch)
 {
-    if (x > max_clip_x || x < min_clip_x) {
+    if (!clip_run(x, min_clip_x, max_clip_x, y1, y2, min_clip_y, max_clip_y)) {
         return;
     }
-    if (y1 > y2) {
-        const int swap = y1;
-        y1 = y2;
-        y2 = swap;
-    }
-    if (y1 > max_clip_y || y2 < min_clip_y) {
-        return;
-    }
-    y1 = y1 < min_clip_y ? min_clip_y : y1;
-    y2 = y2 > max_clip_y ? max_clip_y : y2;
     uint8_t* pixel = vbuffer + x + static_cast<std::ptrdiff_t>(y1) * lpitch;
     const auto value = static_cast<uint8_t>(color);
     for (int y = y1; y <= y2; ++y) {
@@ -267,19 +258,9 @@ void VLine(int y1, int y2, int x, int color, uint8_t* vbuffer, int lpitch)
 
 void VLine16(int y1, int y2, int x, int color, uint8_t* vbuffer, int lpitch)
 {
-    if (x > max_clip_x || x < min_clip_x) {
+    if (!clip_run(x, min_clip_x, max_clip_x, y1, y2, min_clip_y, max_clip_y)) {
         return;
     }
-    if (y1 > y2) {
-        const int swap = y1;
-        y1 = y2;
-        y2 = swap;
-    }
-    if (y1 > max_clip_y || y2 < min_clip_y) {
-        return;
-    }
-    y1 = y1 < min_clip_y ? min_clip_y : y1;
-    y2 = y2 > max_clip_y ? max_clip_y : y2;
     const std::ptrdiff_t pitch = word_pitch(lpitch);
     uint16_t* pixel = words(vbuffer) + x + static_cast<std::ptrdiff_t>(y1) * pitch;
     const auto value = static_cast<uint16_t>(color);
