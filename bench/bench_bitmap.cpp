@@ -13,26 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_support.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
 #include "platform/window.h"
 
 namespace {
 
-constexpr int frame_width = 72;
-constexpr int frame_height = 84;
-
-// A sprite-like frame: an ellipse of colours on key 0, about 40 % key pixels.
-void draw_frame(uint8_t* pixels, int pitch)
-{
-    for (int y = 0; y < frame_height; ++y) {
-        for (int x = 0; x < frame_width; ++x) {
-            const double dx = (x + 0.5 - 36.0) / (36.0 * 0.874);
-            const double dy = (y + 0.5 - 42.0) / (42.0 * 0.874);
-            pixels[y * pitch + x] = dx * dx + dy * dy <= 1.0 ? static_cast<uint8_t>(1 + (x * 7 + y * 3) % 200) : 0;
-        }
-    }
-}
+using reef_bench::draw_frame;
+using reef_bench::frame_height;
+using reef_bench::frame_width;
 
 // The images and a screen-sized destination of the game's pitch.
 struct Images {
@@ -59,33 +49,10 @@ Images& images()
 }
 
 // SDL2's own 8-bit surfaces sharing one palette, so blits copy indices unchanged.
-struct SdlSurfaces {
-    SdlSurfaces()
-    {
-        shared = SDL_AllocPalette(256);
-        screen = make(640, 480);
-        frame = make(frame_width, frame_height);
-        frame_rle = make(frame_width, frame_height);
-        for (SDL_Surface* s : {frame, frame_rle}) {
-            SDL_LockSurface(s);
-            draw_frame(static_cast<uint8_t*>(s->pixels), s->pitch);
-            SDL_UnlockSurface(s);
-        }
-        SDL_SetColorKey(frame, SDL_TRUE, 0);
-        SDL_SetColorKey(frame_rle, SDL_TRUE, 0);
-        SDL_SetSurfaceRLE(frame, 0);
-        SDL_SetSurfaceRLE(frame_rle, 1);
-    }
-    SDL_Surface* make(int width, int height)
-    {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-        SDL_SetSurfacePalette(s, shared);
-        return s;
-    }
-    SDL_Palette* shared = nullptr;
-    SDL_Surface* screen = nullptr;
-    SDL_Surface* frame = nullptr;
-    SDL_Surface* frame_rle = nullptr;
+struct SdlSurfaces : reef_bench::SdlSurfaces8 {
+    SDL_Surface* screen = make(640, 480);
+    SDL_Surface* frame = keyed_frame(false);
+    SDL_Surface* frame_rle = keyed_frame(true);
 };
 
 SdlSurfaces& sdl_surfaces()

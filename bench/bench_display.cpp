@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "bench/support/bench_support.h"
 #include "gfx/gfx.h"
 #include "platform/blit.h"
 #include "platform/platform.h"
@@ -15,30 +16,15 @@
 
 namespace {
 
-constexpr int frame_width = 72;
-constexpr int frame_height = 84;
-
-// A sprite-like frame: an ellipse of colours on key 0, about 40 % key pixels.
-void draw_frame(uint8_t* pixels, int pitch)
-{
-    for (int y = 0; y < frame_height; ++y) {
-        for (int x = 0; x < frame_width; ++x) {
-            const double dx = (x + 0.5 - 36.0) / (36.0 * 0.874);
-            const double dy = (y + 0.5 - 42.0) / (42.0 * 0.874);
-            pixels[y * pitch + x] = dx * dx + dy * dy <= 1.0 ? static_cast<uint8_t>(1 + (x * 7 + y * 3) % 200) : 0;
-        }
-    }
-}
+using reef_bench::draw_frame;
+using reef_bench::frame_height;
+using reef_bench::frame_width;
 
 // The library's display on the headless backend, brought up once.
 struct Display {
     Display()
     {
-        platform::platform_init("headless");
-        platform::WindowClass window_class{"BENCH", WindowProc, 0};
-        platform::window_register_class(window_class);
-        main_window_handle = platform::window_create("BENCH", "bench", 0, 0, 640, 480);
-        DDraw_Init(640, 480, 8, 0);
+        reef_bench::start_display();
         picture = DDraw_Create_Surface(640, 480, 0, 0);
         frame = DDraw_Create_Surface(frame_width, frame_height, DDSCAPS_SYSTEMMEMORY, 0);
         int pitch = 0;
@@ -61,44 +47,20 @@ Display& display()
     return instance;
 }
 
-// SDL2's side: 8-bit surfaces sharing one palette (different palettes would remap).
-struct SdlSurfaces {
+// SDL2's side of the same pixels.
+struct SdlSurfaces : reef_bench::SdlSurfaces8 {
     SdlSurfaces()
     {
-        shared = SDL_AllocPalette(256);
-        SDL_Color colours[256];
-        for (int i = 0; i < 256; ++i) {
-            colours[i] = SDL_Color{static_cast<Uint8>(i), static_cast<Uint8>(255 - i), static_cast<Uint8>(i * 3), 255};
-        }
-        SDL_SetPaletteColors(shared, colours, 0, 256);
-        screen = make(640, 480);
-        frame = make(frame_width, frame_height);
-        frame_rle = make(frame_width, frame_height);
-        stretched = make(frame_width * 2, frame_height * 2);
-        rgb = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
-        for (SDL_Surface* s : {frame, frame_rle}) {
-            draw_frame(static_cast<uint8_t*>(s->pixels), s->pitch);
-        }
         for (int y = 0; y < 480; ++y) {
             std::memset(static_cast<uint8_t*>(screen->pixels) + y * screen->pitch, y & 0xFF, 640);
         }
-        SDL_SetColorKey(frame, SDL_TRUE, 0);
-        SDL_SetColorKey(frame_rle, SDL_TRUE, 0);
-        SDL_SetSurfaceRLE(frame_rle, 1);
         SDL_SetColorKey(stretched, SDL_TRUE, 0);
     }
-    SDL_Surface* make(int width, int height)
-    {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-        SDL_SetSurfacePalette(s, shared);
-        return s;
-    }
-    SDL_Palette* shared = nullptr;
-    SDL_Surface* screen = nullptr;
-    SDL_Surface* frame = nullptr;
-    SDL_Surface* frame_rle = nullptr;
-    SDL_Surface* stretched = nullptr;
-    SDL_Surface* rgb = nullptr;
+    SDL_Surface* screen = make(640, 480);
+    SDL_Surface* frame = keyed_frame(false);
+    SDL_Surface* frame_rle = keyed_frame(true);
+    SDL_Surface* stretched = make(frame_width * 2, frame_height * 2);
+    SDL_Surface* rgb = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
 };
 
 SdlSurfaces& sdl()

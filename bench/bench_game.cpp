@@ -13,6 +13,7 @@
 
 #include "app/game.h"
 #include "app/shell.h"
+#include "bench/support/bench_support.h"
 #include "platform/blit.h"
 #include "platform/platform.h"
 #include "platform/window.h"
@@ -61,11 +62,7 @@ void draw_background(uint8_t* pixels, int pitch)
 struct ReefFrame {
     ReefFrame()
     {
-        platform::platform_init("headless");
-        platform::WindowClass window_class{"BENCHGAME", WindowProc, 0};
-        platform::window_register_class(window_class);
-        main_window_handle = platform::window_create("BENCHGAME", "bench", 0, 0, 640, 480);
-        DDraw_Init(640, 480, 8, 0);
+        reef_bench::start_display();
         Create_Bitmap(&background, 0, 0, 640, 480, 8);
         draw_background(background.buffer, 640);
         background.attr |= BITMAP_LOADED;
@@ -137,17 +134,9 @@ BENCHMARK(play_frame_reef)->Name("play_frame/reef");
 
 // --- The same frame with SDL2's calls ----------------------------------------------
 
-struct SdlFrame {
+struct SdlFrame : reef_bench::SdlSurfaces8 {
     SdlFrame()
     {
-        shared = SDL_AllocPalette(256);
-        SDL_Color table[256];
-        for (int i = 0; i < 256; ++i) {
-            table[i] = SDL_Color{static_cast<Uint8>(i), static_cast<Uint8>(i), static_cast<Uint8>(i), 255};
-        }
-        SDL_SetPaletteColors(shared, table, 0, 256);
-        back = make(640, 480);
-        background = make(640, 480);
         draw_background(static_cast<uint8_t*>(background->pixels), background->pitch);
         for (int i = 0; i < sprite_count; ++i) {
             frames[i] = make(sprites[i].width, sprites[i].height);
@@ -156,13 +145,6 @@ struct SdlFrame {
             SDL_SetColorKey(frames[i], SDL_TRUE, 0);
             SDL_SetSurfaceRLE(frames[i], 1);
         }
-        shown = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
-    }
-    SDL_Surface* make(int width, int height)
-    {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-        SDL_SetSurfacePalette(s, shared);
-        return s;
     }
     void run()
     {
@@ -174,11 +156,10 @@ struct SdlFrame {
         }
         SDL_BlitSurface(back, nullptr, shown, nullptr);
     }
-    SDL_Palette* shared = nullptr;
-    SDL_Surface* back = nullptr;
-    SDL_Surface* background = nullptr;
+    SDL_Surface* back = make(640, 480);
+    SDL_Surface* background = make(640, 480);
     SDL_Surface* frames[sprite_count] = {};
-    SDL_Surface* shown = nullptr;
+    SDL_Surface* shown = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
 };
 
 void play_frame_sdl(benchmark::State& state)
@@ -199,7 +180,7 @@ void game_init(benchmark::State& state)
         state.SkipWithError("REEF_GAME_DATA does not name the generated data");
         return;
     }
-    static ReefFrame display;  // the window and platform the game starts in
+    reef_bench::start_display();  // the window and platform the game starts in
     DDraw_Shutdown();
     for (auto _ : state) {
         screenstate = SCREEN_TITLE;

@@ -8,26 +8,16 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "bench/support/bench_support.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
 #include "platform/window.h"
 
 namespace {
 
-constexpr int frame_width = 72;
-constexpr int frame_height = 84;
-
-// A barrel-like frame: an ellipse of colours on key 0, about 40 % key pixels.
-void draw_frame(uint8_t* pixels, int pitch)
-{
-    for (int y = 0; y < frame_height; ++y) {
-        for (int x = 0; x < frame_width; ++x) {
-            const double dx = (x + 0.5 - 36.0) / (36.0 * 0.874);
-            const double dy = (y + 0.5 - 42.0) / (42.0 * 0.874);
-            pixels[y * pitch + x] = dx * dx + dy * dy <= 1.0 ? static_cast<uint8_t>(1 + (x * 7 + y * 3) % 200) : 0;
-        }
-    }
-}
+using reef_bench::draw_frame;
+using reef_bench::frame_height;
+using reef_bench::frame_width;
 
 // A background without colour 29, so a scan for it reads its whole rectangle.
 uint8_t background_value(int x, int y)
@@ -40,11 +30,7 @@ uint8_t background_value(int x, int y)
 struct Display {
     Display()
     {
-        platform::platform_init("headless");
-        platform::WindowClass window_class{"BENCH", WindowProc, 0};
-        platform::window_register_class(window_class);
-        main_window_handle = platform::window_create("BENCH", "bench", 0, 0, 640, 480);
-        DDraw_Init(640, 480, 8, 0);
+        reef_bench::start_display();
         int pitch = 0;
         uint8_t* pixels = DDraw_Lock_Surface(lpddsback, &pitch);
         for (int y = 0; y < 480; ++y) {
@@ -67,37 +53,21 @@ Display& display()
     return instance;
 }
 
-// SDL2's side: 8-bit surfaces sharing one palette (different palettes would remap).
-struct SdlSurfaces {
+// SDL2's side, drawing onto the same background.
+struct SdlSurfaces : reef_bench::SdlSurfaces8 {
     SdlSurfaces()
     {
-        shared = SDL_AllocPalette(256);
-        screen = make(640, 480);
-        frame_rle = make(frame_width, frame_height);
-        frame = make(frame_width, frame_height);
-        stretched = make(frame_width * 2, frame_height * 2);
-        draw_frame(static_cast<uint8_t*>(frame->pixels), frame->pitch);
-        draw_frame(static_cast<uint8_t*>(frame_rle->pixels), frame_rle->pitch);
         for (int y = 0; y < 480; ++y) {
             for (int x = 0; x < 640; ++x) {
                 static_cast<uint8_t*>(screen->pixels)[y * screen->pitch + x] = background_value(x, y);
             }
         }
-        SDL_SetColorKey(frame_rle, SDL_TRUE, 0);
-        SDL_SetSurfaceRLE(frame_rle, 1);
         SDL_SetColorKey(stretched, SDL_TRUE, 0);
     }
-    SDL_Surface* make(int width, int height)
-    {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-        SDL_SetSurfacePalette(s, shared);
-        return s;
-    }
-    SDL_Palette* shared = nullptr;
-    SDL_Surface* screen = nullptr;
-    SDL_Surface* frame = nullptr;
-    SDL_Surface* frame_rle = nullptr;
-    SDL_Surface* stretched = nullptr;
+    SDL_Surface* screen = make(640, 480);
+    SDL_Surface* frame = keyed_frame(false);
+    SDL_Surface* frame_rle = keyed_frame(true);
+    SDL_Surface* stretched = make(frame_width * 2, frame_height * 2);
 };
 
 SdlSurfaces& sdl()

@@ -1,3 +1,4 @@
+#include "tools/make_assets/assets.h"
 #include "tools/make_assets/bmp_writer.h"
 
 #include <cstdio>
@@ -65,19 +66,7 @@ std::vector<uint8_t> bmp_file_bytes(int width, int height, const std::vector<uin
 bool write_bmp_file(const std::string& path, int width, int height, const std::vector<uint8_t>& pixels,
                     const PALETTEENTRY* palette)
 {
-    const std::vector<uint8_t> bytes = bmp_file_bytes(width, height, pixels, palette);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+    return write_binary_file(path, bmp_file_bytes(width, height, pixels, palette));
 }
 
 } // namespace assets

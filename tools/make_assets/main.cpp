@@ -36,6 +36,26 @@ bool start_display()
 
 } // namespace
 
+namespace assets {
+
+bool write_binary_file(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace assets
+
 // The shell is linked for its window procedure only.
 int Game_Init(void*, int) { return 1; }
 int Game_Main(void*, int) { return 1; }

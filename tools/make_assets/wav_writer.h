@@ -18,7 +18,4 @@ std::vector<uint8_t> wav_file_bytes(const std::vector<uint8_t>& samples);
 // nearest step and clipping what lies outside.
 std::vector<uint8_t> wav_quantize(const std::vector<double>& samples);
 
-// Writes `bytes` to `path`; false (after one line on stderr) when it cannot.
-bool write_binary_file(const std::string& path, const std::vector<uint8_t>& bytes);
-
 } // namespace assets
