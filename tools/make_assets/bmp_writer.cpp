@@ -1,7 +1,6 @@
 #include "tools/make_assets/assets.h"
 #include "tools/make_assets/bmp_writer.h"
 
-#include <cstdio>
 
 #include "gfx/gfx.h"
 

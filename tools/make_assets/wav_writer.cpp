@@ -1,7 +1,6 @@
 #include "tools/make_assets/wav_writer.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace assets {
 
