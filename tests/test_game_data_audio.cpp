@@ -19,32 +19,15 @@
 
 #include "platform/window.h"
 #include "sound/sound.h"
+#include "tests/support/data_files.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-std::string game_data()
-{
-    const char* dir = std::getenv("REEF_GAME_DATA");
-    return dir != nullptr ? dir : "";
-}
-
-Bytes read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-uint32_t le16(const Bytes& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8;
-}
-
-uint32_t le32(const Bytes& b, size_t at)
-{
-    return le16(b, at) | le16(b, at + 2) << 16;
-}
+using reef_test::Bytes;
+using reef_test::game_data;
+using reef_test::le16;
+using reef_test::le32;
+using reef_test::read_file;
 
 uint32_t be16(const Bytes& b, size_t at)
 {

@@ -19,40 +19,23 @@
 #include <vector>
 
 #include "gfx/gfx.h"
+#include "tests/support/data_files.h"
 #include "tools/make_assets/reef_layout.h"
 #include "tools/make_assets/sheet_layout.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using reef_test::Bytes;
+using reef_test::game_data;
+using reef_test::le16;
+using reef_test::le32;
+using reef_test::read_file;
 
 constexpr uint8_t obstacle = 29;
-
-std::string game_data()
-{
-    const char* dir = std::getenv("REEF_GAME_DATA");
-    return dir != nullptr ? dir : "";
-}
 
 std::string graphics(const std::string& name)
 {
     return game_data() + "/Graphics/" + name;
-}
-
-Bytes read_file(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-uint32_t le16(const Bytes& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8;
-}
-
-uint32_t le32(const Bytes& b, size_t at)
-{
-    return le16(b, at) | le16(b, at + 2) << 16;
 }
 
 struct Picture {
